@@ -1,0 +1,53 @@
+#pragma once
+#include "connect/OdbcHandle.h"
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace tw {
+
+class Recordset;
+
+namespace CursorLocationCode {
+constexpr int Server = 2;
+constexpr int Client = 3;  // all rows read client-side: RecordCount is exact
+}
+
+constexpr int adSchemaTables = 20;
+
+// A database connection in the shape the program has always used: set the
+// properties, Open with a connection string, Execute, Close.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(Connection&&) noexcept;
+    Connection& operator=(Connection&&) noexcept;
+
+    // "MSDASQL" (or empty) is the ODBC provider; with it a string
+    // "Data Source=NAME" opens the ODBC data source NAME, and any other string
+    // goes to the driver manager as it stands.
+    QString Provider;
+    int CursorLocation = CursorLocationCode::Server;
+    int CommandTimeout = 30;     // seconds, per statement; 0 waits for ever
+    int ConnectionTimeout = 15;  // seconds, for the login
+
+    void Open(const QString& connectionString);
+    // Runs one statement; a statement with a result gives its rows, any
+    // other an empty, closed row set.
+    Recordset Execute(const QString& sql);
+    // 20 (adSchemaTables): one row per table with TABLE_CATALOG,
+    // TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE and DESCRIPTION.
+    Recordset OpenSchema(int schema);
+    void Close();
+    bool isOpen() const;
+
+    // For the data-access layer itself.
+    SQLHDBC dbc() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+}

@@ -1,0 +1,42 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <variant>
+
+namespace tw {
+
+// A field value as read from a driver: Null, or a typed value whose text
+// form is exact and independent of the locale.
+class Value {
+public:
+    enum class Kind { Null, Integer, Unsigned, Double, Single, Boolean, Text, Bytes };
+
+    Value() = default;  // Null
+    static Value integer(std::int64_t v);
+    static Value unsignedInteger(std::uint64_t v);
+    static Value real(double v);
+    static Value single(float v);
+    static Value boolean(bool v);
+    // Decimals, dates, times and time stamps are kept as their exact text.
+    static Value text(QString v);
+    static Value bytes(QByteArray v);
+
+    Kind kind() const { return m_kind; }
+    bool isNull() const { return m_kind == Kind::Null; }
+
+    // Integers in full, floating point in the shortest text that reads back
+    // to the same number, booleans "True"/"False", text unchanged, bytes as
+    // lower-case hexadecimal digits; Null gives the empty string.
+    QString toText() const;
+    QByteArray toBytes() const;  // the raw bytes of a Bytes value; UTF-8 otherwise
+    bool toBool() const;         // Boolean values; numbers other than 0 are true
+
+    bool operator==(const Value& o) const = default;
+
+private:
+    Kind m_kind = Kind::Null;
+    std::variant<std::monostate, std::int64_t, std::uint64_t, double, float, bool, QString, QByteArray> m_v;
+};
+
+}
