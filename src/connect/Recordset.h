@@ -33,6 +33,7 @@ public:
 
 private:
     friend class Connection;
+    void openTables(Connection& connection);  // the tables schema
     struct Impl;
     std::unique_ptr<Impl> d;
 };

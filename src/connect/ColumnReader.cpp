@@ -1,0 +1,147 @@
+#include "connect/ColumnReader.h"
+#include "connect/AdoType.h"
+#include <sqlucode.h>
+
+namespace tw {
+
+std::vector<Field> ColumnReader::describe(const StmtHandle& stmt) {
+    SQLSMALLINT count = 0;
+    stmt.check(SQLNumResultCols(stmt.get(), &count));
+    std::vector<Field> fields(count);
+    for (SQLUSMALLINT i = 1; i <= count; ++i) {
+        SQLWCHAR name[512];
+        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        stmt.check(SQLDescribeColW(stmt.get(), i, name, SQLSMALLINT(std::size(name)), &nameLength, &sqlType, &size,
+                                   &digits, &nullable));
+        SQLLEN isUnsigned = SQL_FALSE;
+        stmt.check(SQLColAttributeW(stmt.get(), i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned));
+        Field& f = fields[i - 1];
+        f.Name = fromWide(name, std::min<qsizetype>(nameLength, std::size(name) - 1));
+        f.sqlType = sqlType;
+        f.isUnsigned = isUnsigned == SQL_TRUE;
+        f.Type = adoTypeOf(sqlType, f.isUnsigned);
+        f.DefinedSize = qint64(size);
+        f.Precision = int(std::min<SQLULEN>(size, 255));
+        f.NumericScale = digits;
+    }
+    return fields;
+}
+
+void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
+    for (SQLUSMALLINT i = 1; i <= fields.size(); ++i) {
+        Field& f = fields[i - 1];
+        SQLLEN indicator = 0;
+        switch (f.sqlType) {
+        case SQL_BIT: {
+            unsigned char bit = 0;
+            stmt.check(SQLGetData(stmt.get(), i, SQL_C_BIT, &bit, sizeof bit, &indicator));
+            f.Value = indicator == SQL_NULL_DATA ? Value() : Value::boolean(bit != 0);
+            break;
+        }
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+            if (f.isUnsigned) {
+                SQLUBIGINT v = 0;
+                stmt.check(SQLGetData(stmt.get(), i, SQL_C_UBIGINT, &v, sizeof v, &indicator));
+                f.Value = indicator == SQL_NULL_DATA ? Value() : Value::unsignedInteger(v);
+            } else {
+                SQLBIGINT v = 0;
+                stmt.check(SQLGetData(stmt.get(), i, SQL_C_SBIGINT, &v, sizeof v, &indicator));
+                f.Value = indicator == SQL_NULL_DATA ? Value() : Value::integer(v);
+            }
+            break;
+        case SQL_REAL: {
+            float v = 0;
+            stmt.check(SQLGetData(stmt.get(), i, SQL_C_FLOAT, &v, sizeof v, &indicator));
+            f.Value = indicator == SQL_NULL_DATA ? Value() : Value::single(v);
+            break;
+        }
+        case SQL_FLOAT:
+        case SQL_DOUBLE: {
+            double v = 0;
+            stmt.check(SQLGetData(stmt.get(), i, SQL_C_DOUBLE, &v, sizeof v, &indicator));
+            f.Value = indicator == SQL_NULL_DATA ? Value() : Value::real(v);
+            break;
+        }
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            f.Value = readBytes(stmt, i);
+            break;
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP: {
+            Value v = readText(stmt, i);
+            f.Value = v.isNull() ? v : Value::text(normalizedTimestamp(v.toText()));
+            break;
+        }
+        default:
+            f.Value = readText(stmt, i);
+        }
+    }
+}
+
+Value ColumnReader::readText(const StmtHandle& stmt, SQLUSMALLINT column) {
+    QString text;
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLLEN bufferBytes = SQLLEN(m_wide.size() * sizeof(SQLWCHAR));
+        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_WCHAR, m_wide.data(), bufferBytes, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        stmt.check(rc);
+        if (indicator == SQL_NULL_DATA)
+            return Value();
+        const qsizetype room = qsizetype(m_wide.size()) - 1;
+        const bool truncated = indicator == SQL_NO_TOTAL || indicator / SQLLEN(sizeof(SQLWCHAR)) > room;
+        text += fromWide(m_wide.data(), truncated ? room : indicator / SQLLEN(sizeof(SQLWCHAR)));
+        if (!truncated)
+            break;
+        if (indicator != SQL_NO_TOTAL && m_wide.size() < 1 << 20)
+            m_wide.resize(std::min<size_t>(indicator / sizeof(SQLWCHAR) - room + 1, 1 << 20));
+    }
+    return Value::text(std::move(text));
+}
+
+Value ColumnReader::readBytes(const StmtHandle& stmt, SQLUSMALLINT column) {
+    QByteArray bytes;
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLLEN bufferBytes = SQLLEN(m_bytes.size());
+        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_BINARY, m_bytes.data(), bufferBytes, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        stmt.check(rc);
+        if (indicator == SQL_NULL_DATA)
+            return Value();
+        const bool truncated = indicator == SQL_NO_TOTAL || indicator > bufferBytes;
+        bytes.append(m_bytes.data(), truncated ? bufferBytes : indicator);
+        if (!truncated)
+            break;
+        if (indicator != SQL_NO_TOTAL && m_bytes.size() < 1 << 22)
+            m_bytes.resize(std::min<size_t>(indicator - bufferBytes, 1 << 22));
+    }
+    return Value::bytes(std::move(bytes));
+}
+
+QString normalizedTimestamp(const QString& text) {
+    const qsizetype dot = text.indexOf(u'.');
+    if (dot != 19 || text.size() < 21)
+        return text;
+    QString fraction = text.mid(dot + 1);
+    for (QChar c : fraction)
+        if (!c.isDigit())
+            return text;
+    bool allZero = true;
+    for (QChar c : fraction)
+        allZero = allZero && c == u'0';
+    if (allZero)
+        return text.left(dot);
+    while (fraction.size() < 6)
+        fraction += u'0';
+    return text.left(dot + 1) + fraction;
+}
+
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include "connect/Field.h"
+#include "connect/OdbcHandle.h"
+#include <vector>
+
+namespace tw {
+
+// Describes a statement's result columns and reads one row's values, each
+// with the C type that keeps it exact: bits and integers as numbers,
+// floating point as binary floating point, byte strings as bytes, the rest
+// as text.
+class ColumnReader {
+public:
+    std::vector<Field> describe(const StmtHandle& stmt);
+    void readRow(const StmtHandle& stmt, std::vector<Field>& fields);
+
+private:
+    Value readText(const StmtHandle& stmt, SQLUSMALLINT column);
+    Value readBytes(const StmtHandle& stmt, SQLUSMALLINT column);
+    std::vector<SQLWCHAR> m_wide = std::vector<SQLWCHAR>(4096);
+    std::vector<char> m_bytes = std::vector<char>(8192);
+};
+
+// "YYYY-MM-DD HH:MM:SS.ffffff" with the fraction only when it is not zero.
+QString normalizedTimestamp(const QString& text);
+
+}

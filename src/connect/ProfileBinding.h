@@ -1,0 +1,35 @@
+#pragma once
+#include "connect/ConnectionProfile.h"
+#include "connect/SettingsStore.h"
+#include <QObject>
+#include <array>
+
+class QLineEdit;
+
+namespace tw {
+
+// Ties the six text fields of the connection window to the settings store:
+// every change of a field's text (a keystroke, a paste, an assignment) is
+// stored under its key at once.
+class ProfileBinding : public QObject, public ProfileFields {
+    Q_OBJECT
+public:
+    ProfileBinding(std::array<QLineEdit*, 6> edits, SettingsStore& store, QObject* parent = nullptr);
+
+    QString text(ProfileField field) const override;
+    void setText(ProfileField field, const QString& text) override;
+
+    // Stores a field's whole current text under its key.
+    void save(ProfileField field);
+    // Fills the fields from the store, in key order, each from its key or
+    // its default. Each non-empty value raises the field's change, which
+    // writes it straight back.
+    void load();
+
+private:
+    QLineEdit* edit(ProfileField field) const { return m_edits[size_t(field)]; }
+    std::array<QLineEdit*, 6> m_edits;
+    SettingsStore& m_store;
+};
+
+}

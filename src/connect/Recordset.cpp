@@ -1,0 +1,159 @@
+#include "connect/Recordset.h"
+#include "connect/ColumnReader.h"
+#include "connect/Connection.h"
+#include "connect/DbError.h"
+#include <deque>
+
+namespace tw {
+
+struct Recordset::Impl {
+    StmtHandle stmt;
+    ColumnReader reader;
+    std::vector<Field> fields;
+    // Rows read ahead when a client-side read meets a driver that cannot
+    // count its result: then the whole result is held here.
+    std::deque<std::vector<Value>> buffered;
+    bool buffering = false;
+    long long recordCount = -1;
+    bool eof = true;
+    bool open = false;
+
+    void start(StmtHandle executed, bool clientCursor);
+    bool fetchFromDriver();
+    void advance();
+};
+
+namespace {
+StmtHandle newStatement(Connection& connection) {
+    StmtHandle stmt(connection.dbc());
+    if (connection.CommandTimeout >= 0)
+        stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                                   reinterpret_cast<SQLPOINTER>(SQLULEN(connection.CommandTimeout)), 0));
+    return stmt;
+}
+
+// The tables schema under the names ADO gives its columns.
+const char16_t* const schemaColumnNames[] = {u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"TABLE_TYPE",
+                                             u"DESCRIPTION"};
+}
+
+Recordset::Recordset() : d(std::make_unique<Impl>()) {}
+Recordset::~Recordset() = default;
+Recordset::Recordset(Recordset&&) noexcept = default;
+Recordset& Recordset::operator=(Recordset&&) noexcept = default;
+
+void Recordset::Open(const QString& sql, Connection& connection, int, int) {
+    if (isOpen())
+        throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
+    StmtHandle stmt = newStatement(connection);
+    stmt.check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())));
+    d->start(std::move(stmt), connection.CursorLocation == CursorLocationCode::Client);
+}
+
+void Recordset::openTables(Connection& connection) {
+    StmtHandle stmt = newStatement(connection);
+    stmt.check(SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
+    d->start(std::move(stmt), connection.CursorLocation == CursorLocationCode::Client);
+    for (size_t i = 0; i < d->fields.size() && i < std::size(schemaColumnNames); ++i)
+        d->fields[i].Name = QString::fromUtf16(schemaColumnNames[i]);
+}
+
+void Recordset::Impl::start(StmtHandle executed, bool clientCursor) {
+    stmt = std::move(executed);
+    fields = reader.describe(stmt);
+    if (fields.empty()) {
+        stmt.reset();  // a statement without a result: nothing to read
+        return;
+    }
+    open = true;
+    recordCount = -1;
+    if (clientCursor) {
+        SQLLEN rows = -1;
+        stmt.check(SQLRowCount(stmt.get(), &rows));
+        recordCount = rows;
+        buffering = rows < 0;
+    }
+    if (buffering) {
+        while (fetchFromDriver()) {
+            std::vector<Value> row;
+            row.reserve(fields.size());
+            for (auto& f : fields)
+                row.push_back(std::move(f.Value));
+            buffered.push_back(std::move(row));
+        }
+        recordCount = qsizetype(buffered.size());
+    }
+    advance();
+}
+
+bool Recordset::Impl::fetchFromDriver() {
+    SQLRETURN rc = SQLFetch(stmt.get());
+    if (rc == SQL_NO_DATA)
+        return false;
+    stmt.check(rc);
+    reader.readRow(stmt, fields);
+    return true;
+}
+
+void Recordset::Impl::advance() {
+    if (!buffering) {
+        eof = !fetchFromDriver();
+        return;
+    }
+    eof = buffered.empty();
+    if (eof)
+        return;
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i].Value = std::move(buffered.front()[i]);
+    buffered.pop_front();
+}
+
+void Recordset::Close() {
+    if (!d->open)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    d->stmt.reset();
+    d->fields.clear();
+    d->buffered.clear();
+    d->buffering = false;
+    d->open = false;
+    d->eof = true;
+}
+
+bool Recordset::isOpen() const { return d->open; }
+
+long long Recordset::RecordCount() const {
+    if (!d->open)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    return d->recordCount;
+}
+
+bool Recordset::isEOF() const {
+    if (!d->open)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    return d->eof;
+}
+
+void Recordset::MoveNext() {
+    if (!d->open)
+        throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (d->eof)
+        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    d->advance();
+}
+
+int Recordset::fieldCount() const { return int(d->fields.size()); }
+
+const Field& Recordset::Fields(int index) const {
+    if (index < 0 || index >= int(d->fields.size()))
+        throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
+    return d->fields[index];
+}
+
+const Field& Recordset::Fields(const QString& name) const {
+    for (const auto& f : d->fields)
+        if (f.Name.compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    throw DbError(QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
+}
+
+}

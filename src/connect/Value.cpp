@@ -1,0 +1,60 @@
+#include "connect/Value.h"
+#include <charconv>
+
+namespace tw {
+
+namespace {
+template <typename T>
+QString shortestText(T v) {
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return QString::fromLatin1(buf, res.ptr - buf);
+}
+}
+
+Value Value::integer(std::int64_t v) { Value x; x.m_kind = Kind::Integer; x.m_v = v; return x; }
+Value Value::unsignedInteger(std::uint64_t v) { Value x; x.m_kind = Kind::Unsigned; x.m_v = v; return x; }
+Value Value::real(double v) { Value x; x.m_kind = Kind::Double; x.m_v = v; return x; }
+Value Value::single(float v) { Value x; x.m_kind = Kind::Single; x.m_v = v; return x; }
+Value Value::boolean(bool v) { Value x; x.m_kind = Kind::Boolean; x.m_v = v; return x; }
+Value Value::text(QString v) { Value x; x.m_kind = Kind::Text; x.m_v = std::move(v); return x; }
+Value Value::bytes(QByteArray v) { Value x; x.m_kind = Kind::Bytes; x.m_v = std::move(v); return x; }
+
+QString Value::toText() const {
+    switch (m_kind) {
+    case Kind::Null: return {};
+    case Kind::Integer: return QString::number(std::get<std::int64_t>(m_v));
+    case Kind::Unsigned: return QString::number(std::get<std::uint64_t>(m_v));
+    case Kind::Double: return shortestText(std::get<double>(m_v));
+    case Kind::Single: return shortestText(std::get<float>(m_v));
+    case Kind::Boolean: return std::get<bool>(m_v) ? QStringLiteral("True") : QStringLiteral("False");
+    case Kind::Text: return std::get<QString>(m_v);
+    case Kind::Bytes: return QString::fromLatin1(std::get<QByteArray>(m_v).toHex());
+    }
+    return {};
+}
+
+QByteArray Value::toBytes() const {
+    if (m_kind == Kind::Bytes)
+        return std::get<QByteArray>(m_v);
+    return toText().toUtf8();
+}
+
+bool Value::toBool() const {
+    switch (m_kind) {
+    case Kind::Boolean: return std::get<bool>(m_v);
+    case Kind::Integer: return std::get<std::int64_t>(m_v) != 0;
+    case Kind::Unsigned: return std::get<std::uint64_t>(m_v) != 0;
+    case Kind::Double: return std::get<double>(m_v) != 0;
+    case Kind::Single: return std::get<float>(m_v) != 0;
+    case Kind::Text: {
+        const QString& t = std::get<QString>(m_v);
+        return !(t.isEmpty() || t == u"0" || t.compare(u"false", Qt::CaseInsensitive) == 0);
+    }
+    case Kind::Bytes: return !std::get<QByteArray>(m_v).isEmpty() && std::get<QByteArray>(m_v) != QByteArray(1, '\0');
+    case Kind::Null: return false;
+    }
+    return false;
+}
+
+}

@@ -1,0 +1,92 @@
+#pragma once
+#include "connect/Connection.h"
+#include "connect/ConnectionProfile.h"
+#include "connect/Recordset.h"
+#include "shell/Prompts.h"
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <map>
+#include <vector>
+
+namespace twtest {
+
+// The private services of this build tree (scripts/services start).
+QString servicesDir();
+QString mysqlPort();
+QString mysqlUser();
+QString mysqlPassword();
+
+// A profile whose fields a test sets directly.
+class TestProfile : public tw::ProfileFields {
+public:
+    QString text(tw::ProfileField f) const override;
+    void setText(tw::ProfileField f, const QString& t) override { m_fields[f] = t; }
+
+private:
+    std::map<tw::ProfileField, QString> m_fields;
+};
+
+// A fresh, empty MySQL database on the private server, dropped again when
+// the object goes.
+class MySqlDatabase {
+public:
+    explicit MySqlDatabase(const QString& name);
+    ~MySqlDatabase();
+    QString name() const { return m_name; }
+    QString connectString() const;  // exactly as the program builds it
+    void exec(const QString& sql) const;
+    void fillProfile(tw::ProfileFields& profile) const;
+
+private:
+    QString m_name;
+};
+
+// The stand-in data source "tw_standin", emptied for each use.
+class StandinDatabase {
+public:
+    StandinDatabase();
+    static QString dataSourceName() { return QStringLiteral("tw_standin"); }
+    QString connectString() const { return QStringLiteral("Data Source=") + dataSourceName(); }
+    QString filePath() const;
+    void exec(const QString& sql) const;
+    void fillProfile(tw::ProfileFields& profile) const;
+};
+
+// Opens a connection the way the program opens the given side.
+tw::Connection openMySql(const QString& connectString);
+tw::Connection openStandin(const QString& connectString);
+
+// Every row of a query, each value in its exact text form, Null as "<NULL>".
+using Rows = std::vector<QStringList>;
+Rows readRows(tw::Connection& connection, const QString& sql);
+inline const QString nullText = QStringLiteral("<NULL>");
+
+// One shown message box or input box, as the user saw it.
+struct ShownPrompt {
+    QString kind;  // "MsgBox" or "InputBox"
+    QString text;
+    int style = 0;
+    QString title;
+    QString defaultText;
+};
+
+// Answers prompts from a script and records every one shown, in order.
+class ScriptedPrompts : public tw::Prompts {
+public:
+    int MsgBox(const QString& text, int style, const QString& title) override;
+    QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+
+    void answerMsgBox(int answer) { m_msgAnswers.push_back(answer); }
+    void answerInputBox(const QString& answer) { m_inputAnswers.push_back(answer); }
+
+    std::vector<ShownPrompt> shown;
+    // The texts of all boxes shown, in order.
+    QStringList texts() const;
+
+private:
+    std::deque<int> m_msgAnswers;
+    std::deque<QString> m_inputAnswers;
+};
+
+}
