@@ -33,7 +33,9 @@ QString TestProfile::text(tw::ProfileField f) const {
     return it == m_fields.end() ? QString() : it->second;
 }
 
-MySqlDatabase::MySqlDatabase(const QString& name) : m_name(name) {
+// Build trees share one server; each gets databases of its own.
+MySqlDatabase::MySqlDatabase(const QString& name)
+    : m_name(name + "_" + QString::number(qHash(servicesDir()) % 100000)) {
     TestProfile admin;
     admin.setText(tw::ProfileField::Server, "127.0.0.1");
     admin.setText(tw::ProfileField::Port, mysqlPort());
