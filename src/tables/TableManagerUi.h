@@ -1,0 +1,24 @@
+#pragma once
+#include "connect/ConnectionProfile.h"
+#include "shell/MousePointer.h"
+#include "shell/Prompts.h"
+#include "shell/Yield.h"
+#include "tables/ProgressBar.h"
+#include "tables/TableList.h"
+
+namespace tw {
+
+// What the table manager's operations see of the program: the two lists,
+// the progress bar, the window's pointer, the prompts, the yield, and the
+// connection window's fields.
+struct TableManagerUi {
+    TableList& List1;  // MySQL tables
+    TableList& List2;  // Sybase iAnywhere tables
+    ProgressBar& ProgressBar1;
+    MousePointer& pointer;
+    Prompts& prompts;
+    Yield& yield;
+    const ProfileFields& profile;
+};
+
+}
