@@ -22,7 +22,8 @@ public:
     virtual ~Prompts() = default;
     // An empty title means the application title. Returns a MsgAnswer.
     virtual int MsgBox(const QString& text, int style = MsgStyle::OkOnly, const QString& title = {}) = 0;
-    // Returns the answer, or the empty string for Cancel.
+    // An empty title means the application title. Returns the answer, or
+    // the empty string for Cancel.
     virtual QString InputBox(const QString& prompt, const QString& title, const QString& defaultText) = 0;
 };
 

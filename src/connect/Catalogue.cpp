@@ -1,0 +1,64 @@
+#include "connect/Catalogue.h"
+#include "connect/Connection.h"
+#include "connect/Recordset.h"
+
+namespace tw {
+
+namespace {
+const QString odbcProvider = QStringLiteral("MSDASQL");
+
+// The checks answer one question: does the connection open. Every failure
+// of the open means it does not.
+bool opens(const QString& provider, const QString& connectString) {
+    Connection connection;
+    try {
+        connection.Provider = provider;
+        connection.Open(connectString);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+}
+
+bool MySQLConnects(const ProfileFields& profile) { return opens({}, MySQLConnectString(profile)); }
+
+bool SybaseConnects(const ProfileFields& profile) { return opens(odbcProvider, SybaseConnectString(profile)); }
+
+void ListMySQLTables(const ProfileFields& profile, TableList& list, Yield& yield) {
+    Connection connection;
+    connection.CursorLocation = CursorLocationCode::Client;  // RecordCount bounds the loop
+    connection.Open(MySQLConnectString(profile));
+    Recordset tables = connection.Execute(QStringLiteral("SHOW TABLES;"));
+    list.Clear();
+    const long long count = tables.RecordCount();
+    for (long long row = 1; row <= count; ++row) {
+        yield.DoEvents();
+        list.AddItem(tables.Fields(0).Value.toText());
+        tables.MoveNext();
+    }
+    tables.Close();
+}
+
+void ListSybaseTables(const ProfileFields& profile, TableList& list, Yield& yield) {
+    Connection connection;
+    connection.Provider = odbcProvider;
+    connection.Open(SybaseConnectString(profile));
+    Recordset tables = connection.OpenSchema(adSchemaTables);
+    list.Clear();
+    while (!tables.isEOF()) {
+        // Only user tables: the type exactly "TABLE" (no views, no system
+        // tables), and no name that holds "SYS" in any case.
+        if (tables.Fields(QStringLiteral("TABLE_TYPE")).Value.toText() == QStringLiteral("TABLE")) {
+            yield.DoEvents();
+            const QString name = tables.Fields(QStringLiteral("TABLE_NAME")).Value.toText();
+            if (!name.toUpper().contains(QStringLiteral("SYS")))
+                list.AddItem(name);
+        }
+        tables.MoveNext();
+    }
+    tables.Close();
+    connection.Close();
+}
+
+}
