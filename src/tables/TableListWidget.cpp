@@ -41,10 +41,12 @@ void TableListWidget::setSelected(int index, bool selected) {
 
 int TableListWidget::SelCount() const { return int(selectedItems().size()); }
 
-// Sorted without regard to case; an equal name goes after those already there.
+// Sorted without regard to case (both sides lower-cased); an equal name goes
+// after those already there.
 void TableListWidget::AddItem(const QString& name) {
     int row = count();
-    while (row > 0 && QString::compare(item(row - 1)->text(), name, Qt::CaseInsensitive) > 0)
+    const QString key = name.toLower();
+    while (row > 0 && item(row - 1)->text().toLower() > key)
         --row;
     insertItem(row, name);
 }
