@@ -1,0 +1,30 @@
+#pragma once
+#include "connect/Value.h"
+#include <QString>
+
+namespace tw {
+
+// How a column's values are written into an INSERT.
+enum class ValueForm {
+    Quoted,  // a string literal; the target converts it
+    Number,  // integers unquoted
+    Bit,     // 1 or 0 from the value, quoted like the other values
+};
+
+// How the target database reads literals.
+struct LiteralSyntax {
+    enum class Bytes { ZeroX, XQuoted } bytes = Bytes::ZeroX;  // 0x0a1b or X'0a1b'
+    // MySQL reads backslash escapes in string literals unless its sql_mode
+    // holds NO_BACKSLASH_ESCAPES; then each backslash must be doubled.
+    bool backslashEscapes = false;
+};
+
+// The name enclosed in the quote character, any quote character inside it
+// doubled, so no name can end the identifier early.
+QString quotedName(const QString& name, QChar quote);
+
+// Appends the SQL literal of a value: NULL for Null, a binary literal for a
+// byte string, and otherwise the value's exact text in the column's form.
+void appendLiteral(QString& statement, const Value& value, ValueForm form, const LiteralSyntax& syntax);
+
+}

@@ -1,0 +1,270 @@
+#include "transfer/Transfer.h"
+#include "connect/Connection.h"
+#include "connect/DbError.h"
+#include "connect/Recordset.h"
+#include "shell/Guard.h"
+#include "transfer/TransferHelpers.h"
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace tw {
+
+namespace {
+
+// Raised after the one box for a connection that did not open or was lost:
+// the transfer goes straight to its end steps. It is no std::exception, so
+// the guard lets it pass.
+struct TransferEnds {};
+
+constexpr int firstLine = 100;
+
+// The share of rows done, this one included; like the bar's own property
+// it takes the nearest whole number, ties to even.
+int percentDone(long long row, long long bound) {
+    return int(std::lrint(double(row + 1) / double(bound + 1) * 100.0));
+}
+
+bool readsBackslashEscapes(Connection& mysql) {
+    Recordset mode;
+    mode.Open(QStringLiteral("SELECT @@SESSION.sql_mode"), mysql);
+    return !mode.Fields(0).Value.toText().contains(QLatin1String("NO_BACKSLASH_ESCAPES"));
+}
+
+class TableTransfer {
+public:
+    TableTransfer(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer)
+        : d(direction), L(direction.lines), ui(ui), m_observer(observer),
+          m_guard(ui.prompts, locationText(QStringLiteral("Form2"), direction.procedure), &m_statement) {
+        m_syntax.bytes = d.target.bytes;
+    }
+
+    void run() {
+        createObjects();
+        yieldAt(L.firstYield);
+        bool noCurrent = false;
+        step(L.noCurrent, [&] { noCurrent = sourceList().ListIndex() == -1; });
+        if (noCurrent) {
+            step(L.noCurrentMessage, [&] { ui.prompts.MsgBox(d.noCurrentMessage, MsgStyle::OkOnly); });
+            return;
+        }
+        step(L.hourglass, [&] { ui.pointer.setMousePointer(PointerCode::Hourglass); });
+        try {
+            openConnections();
+            walk();
+        } catch (const TransferEnds&) {
+        }
+        end();
+    }
+
+private:
+    // A numbered step; a lost connection ends the transfer after its box.
+    template <typename F>
+    bool step(int line, F&& body) {
+        bool linkLost = false;
+        const bool done = m_guard.step(line, [&] {
+            try {
+                body();
+            } catch (const DbError& e) {
+                linkLost = e.isCommunicationLinkFailure();
+                throw;
+            }
+        });
+        if (linkLost)
+            throw TransferEnds{};
+        return done;
+    }
+
+    void yieldAt(int line) {
+        step(line, [&] { ui.yield.DoEvents(); });
+    }
+
+    TableList& sourceList() { return d.source.list(ui); }
+    TableList& targetList() { return d.target.list(ui); }
+
+    void createObjects() {
+        int line = firstLine;
+        for (DataObject object : d.creationOrder) {
+            step(line, [&] {
+                switch (object) {
+                case DataObject::Source: m_source.emplace(); break;
+                case DataObject::Reader: m_reader.emplace(); break;
+                case DataObject::Target: m_target.emplace(); break;
+                }
+            });
+            line += 2;
+        }
+    }
+
+    void openConnections() {
+        int line = L.firstSetup;
+        if (d.sourceOpensFirst) {
+            open(*m_source, d.source, false, line);
+            open(*m_target, d.target, true, line);
+        } else {
+            open(*m_target, d.target, true, line);
+            open(*m_source, d.source, false, line);
+        }
+    }
+
+    // Sets the properties in their order, then opens; a connection that
+    // does not open ends the transfer, since every statement would fail.
+    void open(Connection& c, const DatabaseSide& side, bool isTarget, int& line) {
+        auto next = [&line] { return std::exchange(line, line + 2); };
+        step(next(), [&] { c.CursorLocation = isTarget ? CursorLocationCode::Server : CursorLocationCode::Client; });
+        if (d.timeoutSeconds > 0) {
+            step(next(), [&] { c.CommandTimeout = d.timeoutSeconds; });
+            step(next(), [&] { c.ConnectionTimeout = d.timeoutSeconds; });
+        }
+        if (side.viaProvider)
+            step(next(), [&] { c.Provider = QStringLiteral("MSDASQL"); });
+        const bool opened = step(next(), [&] {
+            c.Open(side.connectString(ui.profile));
+            if (isTarget && side.readsSqlMode)
+                m_syntax.backslashEscapes = readsBackslashEscapes(c);
+        });
+        if (!opened)
+            throw TransferEnds{};
+    }
+
+    void walk() {
+        for (int i = sourceList().ListCount() - 1; i >= 0; --i) {
+            if (d.yieldPerTable)
+                yieldAt(L.tableYield);
+            bool selected = true;
+            step(L.selected, [&] { selected = sourceList().Selected(i); });
+            if (!selected)
+                continue;
+            QString name;
+            step(L.name, [&] { name = sourceList().List(i); });
+            copyTable(name);
+        }
+    }
+
+    void copyTable(const QString& name) {
+        int answer = 0;
+        if (m_guard.test(L.contains, [&] { return ListContains(targetList(), name); }))
+            step(L.question, [&] {
+                answer = ui.prompts.MsgBox(QStringLiteral("Would you like to overwrite ") + name + u'?',
+                                           MsgStyle::YesNo, QStringLiteral("Overwrite?"));
+            });
+        else
+            step(L.noQuestion, [&] { answer = 0; });
+        if (answer == MsgAnswer::No)
+            return;
+        // A table is skipped after a failed DROP, SELECT or CREATE, so no
+        // rows go into a table that was not ours to fill.
+        if (answer == MsgAnswer::Yes) {
+            if (!send(L.drop, QStringLiteral("DROP TABLE ") + quotedName(name, d.target.quote)))
+                return;
+            step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
+        }
+        const QString select = QStringLiteral("SELECT * FROM ") + quotedName(name, d.source.quote);
+        if (!step(L.openReader, [&] { m_reader->Open(select, *m_source, d.readerCursorType, d.readerLockType); }))
+            return;
+        if (!createTable(name)) {
+            step(L.closeReader, [&] { m_reader->Close(); });
+            return;
+        }
+        try {
+            copyRows(QStringLiteral("INSERT INTO ") + quotedName(name, d.target.quote) + QLatin1String(" VALUES("));
+        } catch (const TransferEnds&) {
+            finishTable(name);  // the table and the rows sent so far are there
+            throw;
+        }
+        finishTable(name);
+    }
+
+    bool createTable(const QString& name) {
+        step(L.createStart, [&] { m_statement = QStringLiteral("CREATE TABLE ") + quotedName(name, d.target.quote) + u'('; });
+        const int columns = m_reader->fieldCount();
+        m_forms.assign(columns, ValueForm::Quoted);
+        for (int j = 0; j < columns; ++j) {
+            yieldAt(L.columnYield);
+            step(L.columnEntry, [&] {
+                const Field& field = m_reader->Fields(j);
+                const ColumnType type = d.columnType(typeKeyOf(field), field);
+                m_statement += quotedName(field.Name, d.target.quote) + u' ' + type.text + u',';
+                m_forms[j] = type.form;
+            });
+        }
+        step(L.createEnd, [&] {
+            m_statement.chop(1);
+            m_statement += d.createTableEnd;
+        });
+        return send(L.executeCreate, m_statement);
+    }
+
+    void copyRows(const QString& insertStart) {
+        long long bound = -1;
+        step(L.rowBound, [&] { bound = m_reader->RecordCount() - 1; });
+        const int columns = int(m_forms.size());
+        for (long long row = 0; row <= bound; ++row) {
+            yieldAt(L.rowYield);
+            step(L.progress, [&] { ui.ProgressBar1.setValue(percentDone(row, bound)); });
+            step(L.insertStart, [&] { m_statement = insertStart; });
+            for (int j = 0; j < columns; ++j) {
+                yieldAt(L.valueYield);
+                step(L.value, [&] {
+                    appendLiteral(m_statement, m_reader->Fields(j).Value, m_forms[j], m_syntax);
+                    m_statement += QLatin1String(", ");
+                });
+            }
+            step(L.insertEnd, [&] {
+                m_statement.chop(2);
+                m_statement += u')';
+            });
+            send(L.executeInsert, m_statement);
+            // A reader that cannot move on would send this row again.
+            if (!step(L.moveNext, [&] { m_reader->MoveNext(); }))
+                break;
+        }
+    }
+
+    void finishTable(const QString& name) {
+        m_guard.step(L.progressZero, [&] { ui.ProgressBar1.setValue(0); });
+        m_guard.step(L.closeReader, [&] { m_reader->Close(); });
+        m_guard.step(L.addItem, [&] { targetList().AddItem(d.targetListName(name)); });
+    }
+
+    bool send(int line, const QString& sql) {
+        return step(line, [&] {
+            if (m_observer)
+                m_observer->sending(sql);
+            m_target->Execute(sql);
+        });
+    }
+
+    void end() {
+        int line = L.firstEnd;
+        for (EndStep s : d.endOrder) {
+            m_guard.step(line, [&] {
+                switch (s) {
+                case EndStep::CloseSource: m_source->Close(); break;
+                case EndStep::CloseTarget: m_target->Close(); break;
+                case EndStep::Arrow: ui.pointer.setMousePointer(PointerCode::Arrow); break;
+                }
+            });
+            line += 2;
+        }
+    }
+
+    const TransferDirection& d;
+    const TransferLines& L;
+    TableManagerUi& ui;
+    StatementObserver* m_observer;
+    QString m_statement;  // the statement being built or last sent, for the error box
+    Guard m_guard;
+    std::optional<Connection> m_source, m_target;
+    std::optional<Recordset> m_reader;
+    std::vector<ValueForm> m_forms;
+    LiteralSyntax m_syntax;
+};
+
+}
+
+void transferTables(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer) {
+    TableTransfer(direction, ui, observer).run();
+}
+
+}

@@ -1,0 +1,62 @@
+#pragma once
+#include "connect/ConnectionProfile.h"
+#include "connect/Field.h"
+#include "tables/TableManagerUi.h"
+#include "transfer/Literals.h"
+#include "transfer/TypeMaps.h"
+#include <QString>
+#include <array>
+
+namespace tw {
+
+// What belongs to one database, whichever way a transfer runs.
+struct DatabaseSide {
+    QChar quote;  // encloses table and column names
+    bool viaProvider;  // Provider "MSDASQL" before the open
+    QString (*connectString)(const ProfileFields&);
+    TableList& (*list)(TableManagerUi&);
+    LiteralSyntax::Bytes bytes;
+    bool readsSqlMode;  // a MySQL target: backslashes depend on its sql_mode
+};
+
+const DatabaseSide& mySqlSide();
+const DatabaseSide& iAnywhereSide();
+
+// The line numbers that the error box reports for each step.
+struct TransferLines {
+    int firstYield, noCurrent, noCurrentMessage, hourglass;
+    int firstSetup;  // connection properties and the opens take the lines from here on
+    int tableYield, selected, name, contains, question, noQuestion, drop, listRemove, openReader;
+    int createStart, columnYield, columnEntry, createEnd, executeCreate;
+    int rowBound, rowYield, progress, insertStart, valueYield, value, insertEnd, executeInsert, moveNext;
+    int progressZero, closeReader, addItem;
+    int firstEnd;  // the end steps take the lines from here on
+};
+
+enum class DataObject { Source, Reader, Target };
+enum class EndStep { CloseSource, CloseTarget, Arrow };
+
+// Everything in which the two transfers differ.
+struct TransferDirection {
+    QString procedure;
+    const DatabaseSide& source;
+    const DatabaseSide& target;
+    std::array<DataObject, 3> creationOrder;  // at lines 100, 102, 104
+    bool sourceOpensFirst;
+    int timeoutSeconds;  // command and connection timeouts; 0 keeps the defaults
+    int readerCursorType, readerLockType;  // -1 when not given
+    QString noCurrentMessage;
+    bool yieldPerTable;
+    bool lowerCaseTargetNames;
+    QString createTableEnd;
+    ColumnType (*columnType)(const QString& typeKey, const Field& field);
+    std::array<EndStep, 3> endOrder;
+    TransferLines lines;
+
+    QString targetListName(const QString& table) const { return lowerCaseTargetNames ? table.toLower() : table; }
+};
+
+const TransferDirection& toIAnywhere();
+const TransferDirection& toMySql();
+
+}
