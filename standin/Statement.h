@@ -1,0 +1,79 @@
+#pragma once
+#include "Columns.h"
+#include "Handles.h"
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace standin {
+
+// One value of SQLColAttribute: text, or a number.
+using Attribute = std::variant<std::string, SQLLEN>;
+
+class Stmt : public HandleBase {
+public:
+    explicit Stmt(Dbc* dbc);
+    ~Stmt() override;
+
+    Dbc* const dbc;
+    SQLULEN queryTimeout = 0;  // seconds; 0 waits as long as it takes
+
+    // iAnywhere SQL, translated for SQLite; several statements may follow
+    // one another, the last one's result is the statement's result.
+    void prepare(const std::string& sql);
+    void execute();
+    // The tables schema; a pattern or type list left out matches everything.
+    void tables(const std::optional<std::string>& namePattern, const std::optional<std::string>& tableTypes);
+
+    SQLSMALLINT columnCount() const { return SQLSMALLINT(m_columns.size()); }
+    const ColumnInfo& column(SQLUSMALLINT number) const;  // 1-based
+    Attribute columnAttribute(SQLUSMALLINT number, SQLUSMALLINT field) const;
+    SQLRETURN fetch();
+    SQLRETURN getData(SQLUSMALLINT number, SQLSMALLINT cType, SQLPOINTER target, SQLLEN bufferLength,
+                      SQLLEN* indicator);
+    SQLLEN rowCount();
+    bool cursorOpen() const { return m_cursorOpen; }
+    void closeCursor();
+    void finalize();
+
+private:
+    // What SQLGetData has handed out of one column of the current row.
+    struct Piece {
+        bool started = false;
+        bool finished = false;
+        std::string bytes;
+        std::u16string wide;
+        size_t offset = 0;
+    };
+
+    void load(std::string text);
+    sqlite3_stmt* prepareAt(size_t from);
+    void bindParameters(sqlite3_stmt* stmt) const;
+    void describe();
+    long long countRows();
+    std::string textOf(int index, int storage) const;
+    SQLRETURN getPieces(Piece& piece, int index, int storage, SQLSMALLINT cType, SQLPOINTER target,
+                        SQLLEN bufferLength, SQLLEN* indicator);
+
+    std::string m_text;
+    sqlite3_stmt* m_stmt = nullptr;
+    size_t m_begin = 0;  // where m_stmt's text starts in m_text
+    size_t m_rest = 0;   // where the statements after it start
+    bool m_ranAhead = false;  // m_stmt is a later statement of m_text
+    bool m_prepared = false;
+    std::vector<std::optional<std::string>> m_parameters;
+    std::vector<ColumnInfo> m_fixedColumns;
+    std::vector<ColumnInfo> m_columns;
+
+    bool m_cursorOpen = false;
+    bool m_pending = false;  // the first row is stepped to but not fetched yet
+    bool m_onRow = false;
+    bool m_done = false;
+    long long m_produced = 0;
+    std::optional<long long> m_total;
+    SQLLEN m_rowCount = -1;
+    std::vector<Piece> m_pieces;
+};
+
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace standin {
+
+// Rewrites the iAnywhere forms SQLite does not accept, leaving everything
+// else (string literals, quoted names, comments) as it stands:
+//   ALTER TABLE "o" RENAME "n"   ->  ALTER TABLE "o" RENAME TO "n"
+//   0x00ff41                     ->  X'00ff41'   (a binary literal, not a number)
+std::string translateStatement(std::string_view sql);
+
+// True when text holds no statement: only blanks, comments and semicolons.
+bool isBlankSql(std::string_view text);
+
+// The statement keyword text starts with ("INSERT", "SELECT", ...), upper case.
+std::string firstKeyword(std::string_view text);
+
+}

@@ -1,0 +1,90 @@
+#include "StandinTest.h"
+#include <QFile>
+
+namespace {
+
+const QString prefix = QStringLiteral("[Tablewright][SQLite stand-in] ");
+
+tw::DbError openError(const QString& connectString) {
+    tw::Connection c;
+    c.Provider = "MSDASQL";
+    try {
+        c.Open(connectString);
+    } catch (const tw::DbError& e) {
+        EXPECT_FALSE(c.isOpen());
+        return e;
+    }
+    ADD_FAILURE() << "opened: " << connectString.toStdString();
+    return tw::DbError(QStringLiteral("(none)"));
+}
+
+}
+
+TEST_F(StandinTest, ConnectsByDataSourceName) {
+    ASSERT_TRUE(conn.isOpen());
+    EXPECT_EQ(valueOf("SELECT 6 * 7").toText(), "42");
+}
+
+TEST_F(StandinTest, UnknownDataSourceIsAClearError) {
+    const tw::DbError e = openError("Data Source=tw_no_such_source");
+    EXPECT_EQ(e.sqlState(), "IM002");
+    EXPECT_TRUE(e.message().contains("Data source name not found")) << e.message();
+}
+
+TEST_F(StandinTest, MissingDatabaseFileIsAnErrorAndIsNotCreated) {
+    const QString missing = twtest::servicesDir() + "/standin/no-such-file.db";
+    ASSERT_FALSE(QFile::exists(missing)) << "left over from an earlier run: " << missing;
+
+    const tw::DbError e = openError("Data Source=tw_standin_missing");
+    EXPECT_EQ(e.sqlState(), "08001");
+    EXPECT_TRUE(e.message().contains(prefix + "unable to open database file: " + missing)) << e.message();
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(StandinTest, EachStatementCommitsOnItsOwnInWalMode) {
+    EXPECT_EQ(valueOf("PRAGMA journal_mode").toText(), "wal");
+    run(R"(CREATE TABLE "t"("a" INTEGER))");
+    run(R"(INSERT INTO "t" VALUES(1))");
+    EXPECT_TRUE(QFile::exists(db->filePath() + "-wal"));
+
+    // A second connection sees the row while the first one is still open.
+    tw::Connection other = twtest::openStandin(db->connectString());
+    EXPECT_EQ(twtest::readRows(other, R"(SELECT "a" FROM "t")"), twtest::Rows{{"1"}});
+    run(R"(INSERT INTO "t" VALUES(2))");
+    EXPECT_EQ(twtest::readRows(other, R"(SELECT "a" FROM "t" ORDER BY "a")"), (twtest::Rows{{"1"}, {"2"}}));
+}
+
+TEST_F(StandinTest, FailingStatementRaisesTheStandinMessage) {
+    const tw::DbError e = errorOf(R"(SELECT * FROM "missing")");
+    EXPECT_EQ(e.sqlState(), "42S02");
+    EXPECT_EQ(e.message(), prefix + "no such table: missing");
+    ASSERT_EQ(e.records().size(), 1u);
+}
+
+TEST_F(StandinTest, ErrorsCarryTheSqlStatesOfTheirKind) {
+    run(R"(CREATE TABLE "t"("a" INTEGER NOT NULL UNIQUE))");
+    run(R"(INSERT INTO "t" VALUES(1))");
+
+    tw::DbError exists = errorOf(R"(CREATE TABLE "t"("b" TEXT))");
+    EXPECT_EQ(exists.sqlState(), "42S01");
+    EXPECT_EQ(exists.message(), prefix + "table \"t\" already exists");
+
+    tw::DbError syntax = errorOf("SELEC 1");
+    EXPECT_EQ(syntax.sqlState(), "42000");
+    EXPECT_EQ(syntax.message(), prefix + "near \"SELEC\": syntax error");
+
+    tw::DbError unique = errorOf(R"(INSERT INTO "t" VALUES(1))");
+    EXPECT_EQ(unique.sqlState(), "23000");
+    EXPECT_EQ(unique.message(), prefix + "UNIQUE constraint failed: t.a");
+
+    tw::DbError notNull = errorOf(R"(INSERT INTO "t" VALUES(NULL))");
+    EXPECT_EQ(notNull.sqlState(), "23000");
+    EXPECT_EQ(notNull.message(), prefix + "NOT NULL constraint failed: t.a");
+
+    tw::DbError drop = errorOf(R"(DROP TABLE "nope")");
+    EXPECT_EQ(drop.sqlState(), "42S02");
+    EXPECT_EQ(drop.message(), prefix + "no such table: nope");
+
+    // The failures leave nothing behind: the table still has its one row.
+    EXPECT_EQ(twtest::readRows(conn, R"(SELECT "a" FROM "t")"), twtest::Rows{{"1"}});
+}
