@@ -29,8 +29,11 @@ bool DbError::isCommunicationLinkFailure() const {
     for (const auto& r : m_records) {
         if (r.sqlState == u"08S01" || r.sqlState == u"08003" || r.sqlState == u"08007")
             return true;
-        // MySQL client errors: server has gone away, lost connection.
-        if (r.nativeError == 2006 || r.nativeError == 2013)
+        // MySQL client errors: server has gone away, lost connection (also
+        // with the system error), and MariaDB Connector/C's network read
+        // and write errors, which a server-side end of the session gives.
+        if (r.nativeError == 2006 || r.nativeError == 2013 || r.nativeError == 2055 ||
+            (r.sqlState == u"HY000" && (r.nativeError == 5013 || r.nativeError == 5014)))
             return true;
     }
     return false;

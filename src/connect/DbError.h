@@ -22,7 +22,8 @@ public:
     QString sqlState() const;
     const std::vector<DiagRecord>& records() const { return m_records; }
     // The connection to the server is gone (08S01, 08003, 08007, or the
-    // MySQL client's "server has gone away" / "lost connection" codes).
+    // MySQL client's "server has gone away", "lost connection" and network
+    // read/write error codes).
     bool isCommunicationLinkFailure() const;
 
 private:

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
+// Readable values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace twtest {
 
 // One database of the rig as the transfer tests see it.
@@ -104,6 +107,17 @@ inline bool isErrorBoxFor(const ShownPrompt& p, const QString& location, int lin
 inline QString statementShown(const ShownPrompt& p) {
     const qsizetype at = p.text.indexOf("\r\rsql: ");
     return at < 0 ? QString() : p.text.mid(at + 7);
+}
+
+// Ends, from the server's side, every other session on the rig's MySQL
+// database, as a dropped network link would.
+inline void killMySqlSessions(TableManagerRig& rig) {
+    tw::Connection admin = openMySql(rig.mysql.connectString());
+    const Rows ids = readRows(admin, "SELECT ID FROM information_schema.PROCESSLIST WHERE DB = '" + rig.mysql.name() +
+                                         "' AND ID <> CONNECTION_ID()");
+    ASSERT_FALSE(ids.empty()) << "the transfer has no session to lose";
+    for (const auto& id : ids)
+        admin.Execute("KILL CONNECTION " + id.at(0));
 }
 
 // A rig and the helpers every transfer test uses.

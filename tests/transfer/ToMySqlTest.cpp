@@ -1,0 +1,123 @@
+#include "TransferCase.h"
+
+using namespace tw;
+using namespace twtest;
+
+namespace {
+
+class ToMySqlTest : public ::testing::Test, public TransferTest {
+protected:
+    ToMySqlTest() : TransferTest(toMySqlCase, "tw_to_mysql") {}
+};
+
+TEST_F(ToMySqlTest, TheExampleTableIsCreatedAndFilledWithTheseExactStatements) {
+    seedSource("t", "id INTEGER, name VARCHAR(40), at TIMESTAMP", {"1, 'can''t', NULL"});
+    selectInSource({"t"});
+
+    send();
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
+    // Time stamps keep their fractions of a second as DATETIME(6).
+    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE `t`(`id` INT,`name` TEXT,`at` DATETIME(6));",
+                                       "INSERT INTO `t` VALUES('1', 'can''t', NULL)"}));
+    EXPECT_EQ(targetRows("t"), Rows({{"1", "can't", nullText}}));
+}
+
+TEST_F(ToMySqlTest, ColumnsAreWidenedSoThatEveryValueFits) {
+    seedSource("wide",
+               "b BIGINT, bu BIGINT UNSIGNED, iu INTEGER UNSIGNED, n NUMERIC(20,6), n9 NUMERIC(9,0), r REAL, "
+               "d DOUBLE, lb LONG BINARY, vb VARBINARY(8), ts TIMESTAMP, lv LONG VARCHAR, dt DATE, ok BIT",
+               {"-9223372036854775808, 9223372036854775807, 4294967295, -1234567.123456, 999999999, 0.1, "
+                "1e300, 0x00ff, 0x27, '2024-02-29 23:59:59.999999', 'long', '2024-02-29', 1",
+                "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, 0"});
+    selectInSource({"wide"});
+
+    send();
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
+    ASSERT_FALSE(sent.all().isEmpty());
+    EXPECT_EQ(sent.all()[0], "CREATE TABLE `wide`(`b` BIGINT,`bu` BIGINT UNSIGNED,`iu` BIGINT,`n` DECIMAL(20,6),"
+                             "`n9` INT,`r` FLOAT,`d` DOUBLE,`lb` LONGBLOB,`vb` VARBINARY(8),`ts` DATETIME(6),"
+                             "`lv` LONGTEXT,`dt` DATETIME,`ok` TEXT);");
+    // A DATE arrives in a DATETIME column, so midnight is added to its text.
+    EXPECT_EQ(targetRows("wide", "b IS NULL"),
+              Rows({{"-9223372036854775808", "9223372036854775807", "4294967295", "-1234567.123456",
+                     "999999999", "0.1", "1e+300", "00ff", "27", "2024-02-29 23:59:59.999999", "long",
+                     "2024-02-29 00:00:00", "True"},
+                    {nullText, nullText, nullText, nullText, nullText, nullText, nullText, nullText, nullText,
+                     nullText, nullText, nullText, "False"}}));
+}
+
+TEST_F(ToMySqlTest, ByteStringsAreHexadecimalLiteralsAndAnEmptyOneStaysEmpty) {
+    seedSource("blobs", "n INTEGER, b LONG BINARY", {"1, 0x00ff5c27", "2, 0x", "3, NULL"});
+    selectInSource({"blobs"});
+
+    send();
+
+    EXPECT_EQ(sent.startingWith("INSERT"),
+              QStringList({"INSERT INTO `blobs` VALUES('1', X'00ff5c27')", "INSERT INTO `blobs` VALUES('2', X'')",
+                           "INSERT INTO `blobs` VALUES('3', NULL)"}));
+    EXPECT_EQ(targetRows("blobs"), Rows({{"1", "00ff5c27"}, {"2", ""}, {"3", nullText}}));
+}
+
+TEST_F(ToMySqlTest, BackslashesAreDoubledWhereTheServerReadsEscapes) {
+    seedSource("paths", "p VARCHAR(20)", {"'C:\\new'"});
+    selectInSource({"paths"});
+
+    send();
+
+    EXPECT_EQ(sent.startingWith("INSERT"), QStringList({"INSERT INTO `paths` VALUES('C:\\\\new')"}));
+    EXPECT_EQ(targetRows("paths"), Rows({{"C:\\new"}}));
+}
+
+TEST_F(ToMySqlTest, ABooleanColumnBecomesTextHoldingTheWords) {
+    seedSource("flags", "n INTEGER, ok BIT", {"1, 1", "2, 0"});
+    selectInSource({"flags"});
+
+    send();
+
+    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE `flags`(`n` INT,`ok` TEXT);",
+                                       "INSERT INTO `flags` VALUES('1', 'True')",
+                                       "INSERT INTO `flags` VALUES('2', 'False')"}));
+}
+
+TEST_F(ToMySqlTest, ARowTheTargetRejectsGivesOneBoxAndTheOtherRowsArrive) {
+    seedSource("t", "n INTEGER, at TIMESTAMP",
+               {"1, '2024-01-01 08:00:00'", "2, 'not a time'", "3, '2024-01-03 08:00:00'"});
+    selectInSource({"t"});
+
+    send();
+
+    ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
+    const ShownPrompt& box = rig.prompts.shown[0];
+    EXPECT_TRUE(isErrorBoxFor(box, tc.location, 248)) << box.text.toStdString();
+    EXPECT_EQ(statementShown(box), "INSERT INTO `t` VALUES('2', 'not a time')");
+    EXPECT_EQ(targetRows("t"), Rows({{"1", "2024-01-01 08:00:00"}, {"3", "2024-01-03 08:00:00"}}));
+    EXPECT_EQ(targetList().entries(), QStringList({"t"}));
+    EXPECT_EQ(rig.progress.history, std::vector<int>({33, 67, 100, 0}));
+}
+
+TEST_F(ToMySqlTest, ALostTargetConnectionGivesOneBoxAndEndsTheTransferKeepingTheRowsSent) {
+    seedSource("a", "n INTEGER", {"1"});
+    seedSource("b", "n INTEGER", {"1", "2", "3", "4"});
+    selectInSource({"a", "b"});
+    // The yields of b: one per column, then per row its own and its value's.
+    rig.yield.onYield = [&](long long n) {
+        if (n == 1 + 1 + 3 * 2)  // row 3 is about to be built
+            killMySqlSessions(rig);
+    };
+
+    send();
+
+    ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
+    const ShownPrompt& box = rig.prompts.shown[0];
+    EXPECT_TRUE(isErrorBoxFor(box, tc.location, 248)) << box.text.toStdString();
+    EXPECT_EQ(statementShown(box), "INSERT INTO `b` VALUES('3')");
+    EXPECT_EQ(targetRows("b"), Rows({{"1"}, {"2"}}));
+    EXPECT_EQ(tablesIn(tc.target), QStringList({"b"})) << "a is not tried on the lost connection";
+    EXPECT_EQ(targetList().entries(), QStringList({"b"}));
+    EXPECT_EQ(rig.progress.value(), 0);
+    EXPECT_EQ(rig.pointer.history, std::vector<int>({11, 0}));
+}
+
+}
