@@ -143,8 +143,6 @@ constexpr SQLUSMALLINT Supported[] = {
 
 }
 
-// ---- handles and environment
-
 TW_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* output) {
     if (type == SQL_HANDLE_ENV) {
         if (!output)
@@ -198,8 +196,6 @@ TW_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute, 
         return SQL_SUCCESS;
     });
 }
-
-// ---- connections
 
 TW_EXPORT SQLRETURN SQL_API SQLConnectW(SQLHDBC handle, SQLWCHAR* server, SQLSMALLINT serverLength, SQLWCHAR*,
                                         SQLSMALLINT, SQLWCHAR*, SQLSMALLINT) {
@@ -409,8 +405,6 @@ TW_EXPORT SQLRETURN SQL_API SQLGetFunctions(SQLHDBC handle, SQLUSMALLINT functio
     });
 }
 
-// ---- statements
-
 TW_EXPORT SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
         const auto number = static_cast<SQLULEN>(reinterpret_cast<std::uintptr_t>(value));
@@ -587,8 +581,7 @@ TW_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
     });
 }
 
-// ---- diagnostics (they read a handle's records and must not clear them)
-
+// The diagnostics functions read a handle's records, so they must not clear them.
 TW_EXPORT SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
                                            SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
                                            SQLSMALLINT capacity, SQLSMALLINT* messageLength) {
