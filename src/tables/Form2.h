@@ -1,0 +1,70 @@
+#pragma once
+#include "shell/HoverPointer.h"
+#include "shell/ProgramServices.h"
+#include "shell/WindowPointer.h"
+#include "tables/ProgressBarWidget.h"
+#include "tables/TableListWidget.h"
+#include "tables/TableManagerUi.h"
+#include <QWidget>
+
+class QGroupBox;
+class QPushButton;
+
+namespace tw {
+
+class ProfileFields;
+
+// The table manager window: the MySQL tables on the left, the iAnywhere
+// tables on the right, each list with its own buttons, and below them the
+// progress bar, "< Back" and "Help". The operations behind the buttons get
+// the lists, the bar, the pointer and the prompts through a TableManagerUi.
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    Form2(const ProgramServices& services, const ProfileFields& profile, QWidget& connectionWindow);
+
+    void Form_Load();
+    void PushButton1_Click();   // "Delete Table/s", MySQL
+    void PushButton2_Click();   // "< Back"
+    void PushButton3_Click();   // "Send Table/s To Sybase iAny"
+    void PushButton4_Click();   // "Send Table/s To MySQL"
+    void PushButton5_Click();   // "Delete Table/s", iAnywhere
+    void PushButton6_Click();   // "Rename Table", MySQL
+    void PushButton7_Click();   // "Rename Table", iAnywhere
+    void PushButton8_Click();   // "Select All", iAnywhere
+    void PushButton9_Click();   // "Deselect All", iAnywhere
+    void PushButton10_Click();  // "Select All", MySQL
+    void PushButton11_Click();  // "Deselect All", MySQL
+    void PushButton12_Click();  // "Help"
+
+    TableManagerUi ui();
+    WindowPointer& pointer() { return m_pointer; }
+    // The outer height that the load computed, title bar and borders included.
+    float outerHeightTwips() const { return m_outerHeightTwips; }
+
+    QGroupBox *Frame1, *Frame2;
+    TableListWidget *List1, *List2;
+    ProgressBarWidget* ProgressBar1;
+    QPushButton *PushButton1, *PushButton2, *PushButton3, *PushButton4, *PushButton5, *PushButton6, *PushButton7,
+        *PushButton8, *PushButton9, *PushButton10, *PushButton11, *PushButton12;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // Form_Unload
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void wireEvents();
+    void runTableOperation(void (*operation)(TableManagerUi&));
+    QList<QWidget*> listsAndButtons() const;
+    void fitOuterHeight();
+
+    ProgramServices m_services;
+    const ProfileFields& m_profile;
+    QWidget& m_connectionWindow;
+    WindowPointer m_pointer{*this};
+    HoverPointer* m_hover;
+    float m_outerHeightTwips = 0;
+};
+
+}

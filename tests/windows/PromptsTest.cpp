@@ -1,0 +1,39 @@
+#include "shell/AppTitle.h"
+#include "shell/MessageBoxPrompts.h"
+#include <gtest/gtest.h>
+
+using namespace tw;
+
+namespace {
+
+TEST(PromptsTest, EachCarriageReturnIsALineBreakOnScreen) {
+    EXPECT_EQ(screenText("go to: \r\rhttp://x\r\r Finally"), "go to: \n\nhttp://x\n\n Finally");
+    EXPECT_EQ(screenText("Boom\r\nin Tabferry at line 104\r\rPlease"), "Boom\nin Tabferry at line 104\n\nPlease");
+    EXPECT_EQ(screenText("no breaks"), "no breaks");
+}
+
+TEST(PromptsTest, BoxWithoutTitleShowsTheApplicationTitle) {
+    SetAppTitle();
+    EXPECT_EQ(boxTitle(""), "Tablewright");
+    EXPECT_EQ(boxTitle("Application Error"), "Application Error");
+}
+
+TEST(PromptsTest, StylesGiveTheirButtonsAndIcon) {
+    const MsgBoxLook plain = msgBoxLook(MsgStyle::OkOnly);
+    EXPECT_EQ(plain.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(plain.icon, QMessageBox::NoIcon);
+    const MsgBoxLook question = msgBoxLook(MsgStyle::YesNo);
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.icon, QMessageBox::NoIcon);
+    const MsgBoxLook error = msgBoxLook(MsgStyle::Exclamation);
+    EXPECT_EQ(error.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(error.icon, QMessageBox::Warning);
+}
+
+TEST(PromptsTest, AnswersAreTheProgramsNumbers) {
+    EXPECT_EQ(msgAnswer(QMessageBox::Ok), MsgAnswer::Ok);
+    EXPECT_EQ(msgAnswer(QMessageBox::Yes), MsgAnswer::Yes);
+    EXPECT_EQ(msgAnswer(QMessageBox::No), MsgAnswer::No);
+}
+
+}

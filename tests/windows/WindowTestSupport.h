@@ -1,0 +1,65 @@
+#pragma once
+#include "TableManagerRig.h"
+#include "TestEnv.h"
+#include "shell/MousePointer.h"
+#include "shell/ProgramEnd.h"
+#include "shell/ProgramServices.h"
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include <ostream>
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace twtest {
+
+// Scripted prompts that also note the window pointer at the moment each box
+// comes up.
+class PointerNotingPrompts : public ScriptedPrompts {
+public:
+    int MsgBox(const QString& text, int style, const QString& title) override {
+        pointerAtBox.push_back(pointer ? pointer->mousePointer() : -1);
+        return ScriptedPrompts::MsgBox(text, style, title);
+    }
+    const tw::MousePointer* pointer = nullptr;
+    std::vector<int> pointerAtBox;
+};
+
+// A fixture whose widgets need the application before they are made.
+class WithApplication : public ::testing::Test {
+protected:
+    WithApplication() { ensureApplication(); }
+};
+
+// The build tree, where the files the program looks for beside itself are
+// copied (the private services live in it too).
+inline QString buildFolder() { return QDir(servicesDir() + "/..").canonicalPath(); }
+
+// What a window needs from the program, scripted.
+struct ScriptedProgram {
+    PointerNotingPrompts prompts;
+    CountingYield yield;
+    tw::ProgramEnd end;
+    tw::ProgramServices services(const QString& folder = buildFolder()) { return {prompts, yield, end, folder}; }
+};
+
+// The user moving the mouse over a control (with no button held).
+inline void moveMouseOver(QWidget* control) {
+    const QPointF at(control->width() / 2.0, control->height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, at, control->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(control, &move);
+}
+
+// A control's geometry in twips, as the design gives it.
+struct TwipsBox {
+    int left, top, width, height;
+    // Where it lands on the screen: 15 twips to the pixel, to the nearest pixel.
+    QRect pixels() const { return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0)); }
+};
+
+}
