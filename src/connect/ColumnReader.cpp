@@ -96,7 +96,12 @@ Value ColumnReader::readText(const StmtHandle& stmt, SQLUSMALLINT column) {
             return Value();
         const qsizetype room = qsizetype(m_wide.size()) - 1;
         const bool truncated = indicator == SQL_NO_TOTAL || indicator / SQLLEN(sizeof(SQLWCHAR)) > room;
-        text += fromWide(m_wide.data(), truncated ? room : indicator / SQLLEN(sizeof(SQLWCHAR)));
+        // A driver may end a piece one unit early rather than split a
+        // surrogate pair; its terminator then stands in the last place.
+        qsizetype piece = indicator / SQLLEN(sizeof(SQLWCHAR));
+        if (truncated)
+            piece = m_wide[room - 1] == 0 ? room - 1 : room;
+        text += fromWide(m_wide.data(), piece);
         if (!truncated)
             break;
         if (indicator != SQL_NO_TOTAL && m_wide.size() < 1 << 20)
