@@ -28,44 +28,38 @@ std::vector<Field> ColumnReader::describe(const StmtHandle& stmt) {
     return fields;
 }
 
+namespace {
+// One fixed-size value in the C type given, or Null.
+template <typename T, typename Make>
+Value readScalar(const StmtHandle& stmt, SQLUSMALLINT column, SQLSMALLINT cType, Make make) {
+    T v{};
+    SQLLEN indicator = 0;
+    stmt.check(SQLGetData(stmt.get(), column, cType, &v, sizeof v, &indicator));
+    return indicator == SQL_NULL_DATA ? Value() : make(v);
+}
+}
+
 void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
     for (SQLUSMALLINT i = 1; i <= fields.size(); ++i) {
         Field& f = fields[i - 1];
-        SQLLEN indicator = 0;
         switch (f.sqlType) {
-        case SQL_BIT: {
-            unsigned char bit = 0;
-            stmt.check(SQLGetData(stmt.get(), i, SQL_C_BIT, &bit, sizeof bit, &indicator));
-            f.Value = indicator == SQL_NULL_DATA ? Value() : Value::boolean(bit != 0);
+        case SQL_BIT:
+            f.Value = readScalar<unsigned char>(stmt, i, SQL_C_BIT, [](unsigned char b) { return Value::boolean(b != 0); });
             break;
-        }
         case SQL_TINYINT:
         case SQL_SMALLINT:
         case SQL_INTEGER:
         case SQL_BIGINT:
-            if (f.isUnsigned) {
-                SQLUBIGINT v = 0;
-                stmt.check(SQLGetData(stmt.get(), i, SQL_C_UBIGINT, &v, sizeof v, &indicator));
-                f.Value = indicator == SQL_NULL_DATA ? Value() : Value::unsignedInteger(v);
-            } else {
-                SQLBIGINT v = 0;
-                stmt.check(SQLGetData(stmt.get(), i, SQL_C_SBIGINT, &v, sizeof v, &indicator));
-                f.Value = indicator == SQL_NULL_DATA ? Value() : Value::integer(v);
-            }
+            f.Value = f.isUnsigned ? readScalar<SQLUBIGINT>(stmt, i, SQL_C_UBIGINT, Value::unsignedInteger)
+                                   : readScalar<SQLBIGINT>(stmt, i, SQL_C_SBIGINT, Value::integer);
             break;
-        case SQL_REAL: {
-            float v = 0;
-            stmt.check(SQLGetData(stmt.get(), i, SQL_C_FLOAT, &v, sizeof v, &indicator));
-            f.Value = indicator == SQL_NULL_DATA ? Value() : Value::single(v);
+        case SQL_REAL:
+            f.Value = readScalar<float>(stmt, i, SQL_C_FLOAT, Value::single);
             break;
-        }
         case SQL_FLOAT:
-        case SQL_DOUBLE: {
-            double v = 0;
-            stmt.check(SQLGetData(stmt.get(), i, SQL_C_DOUBLE, &v, sizeof v, &indicator));
-            f.Value = indicator == SQL_NULL_DATA ? Value() : Value::real(v);
+        case SQL_DOUBLE:
+            f.Value = readScalar<double>(stmt, i, SQL_C_DOUBLE, Value::real);
             break;
-        }
         case SQL_BINARY:
         case SQL_VARBINARY:
         case SQL_LONGVARBINARY:
