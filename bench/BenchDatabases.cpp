@@ -1,0 +1,154 @@
+#include "BenchDatabases.h"
+#include "connect/Connection.h"
+#include "connect/Recordset.h"
+#include <QFile>
+#include <QSettings>
+#include <QStringList>
+#include <cstdio>
+#include <random>
+#include <stdexcept>
+
+namespace bench {
+
+QString BenchProfile::text(tw::ProfileField f) const {
+    auto it = m_fields.find(f);
+    return it == m_fields.end() ? QString() : it->second;
+}
+
+BenchProfile servicesProfile(const QString& database, const QString& dataSourceName) {
+    const QString dir = qEnvironmentVariable("TW_SERVICES_DIR");
+    if (dir.isEmpty() || !QFile::exists(dir + "/mysql.conf"))
+        throw std::runtime_error("TW_SERVICES_DIR does not name started services: run scripts/bench");
+    QSettings conf(dir + "/mysql.conf", QSettings::IniFormat);
+    BenchProfile p;
+    p.setText(tw::ProfileField::Server, "127.0.0.1");
+    p.setText(tw::ProfileField::Port, conf.value("port").toString());
+    p.setText(tw::ProfileField::User, conf.value("user").toString());
+    p.setText(tw::ProfileField::Password, conf.value("password").toString());
+    p.setText(tw::ProfileField::Database, database);
+    p.setText(tw::ProfileField::DataSourceName, dataSourceName);
+    return p;
+}
+
+namespace {
+tw::Connection openServer(const BenchProfile& profile) {
+    BenchProfile server = profile;
+    server.setText(tw::ProfileField::Database, "");
+    tw::Connection c;
+    c.Open(tw::MySQLConnectString(server));
+    return c;
+}
+
+tw::Connection open(const QString& connectString, bool viaProvider) {
+    tw::Connection c;
+    if (viaProvider)
+        c.Provider = "MSDASQL";
+    c.CommandTimeout = 0;
+    c.Open(connectString);
+    return c;
+}
+
+// Deterministic values, so runs compare.
+class RowMaker {
+public:
+    QStringList row(long long id) {
+        const int n = int(id);
+        QStringList v;
+        v << QString::number(id);
+        v << QString::number(int(m_random() % 20001) - 10000);
+        v << decimal(qint64(m_random() % 100000000000LL) - 50000000000LL, 2);
+        v << (n % 17 == 0 ? QString() : decimal(qint64(m_random() % 100000000), 4));
+        v << date(n);
+        v << (n % 11 == 0 ? QString() : date(n + 3));
+        v << QStringLiteral("SKU-%1").arg(m_random() % 1000000, 6, 10, QChar(u'0'));
+        v << names[m_random() % std::size(names)];
+        v << cities[m_random() % std::size(cities)];
+        v << notes[m_random() % std::size(notes)];
+        return v;
+    }
+
+private:
+    static QString decimal(qint64 scaled, int places) {
+        const qint64 unit = places == 2 ? 100 : 10000;
+        const QString sign = scaled < 0 ? "-" : "";
+        const qint64 a = scaled < 0 ? -scaled : scaled;
+        return sign + QString::number(a / unit) + "." + QStringLiteral("%1").arg(a % unit, places, 10, QChar(u'0'));
+    }
+    static QString date(int n) {
+        return QStringLiteral("%1-%2-%3")
+            .arg(1990 + n % 35)
+            .arg(1 + n % 12, 2, 10, QChar(u'0'))
+            .arg(1 + n % 28, 2, 10, QChar(u'0'));
+    }
+    std::mt19937_64 m_random{20170405};
+    static constexpr const char* names[] = {"Anna Müller", "José García", "Li Wei", "O'Brien Ltd", "Zoë Ångström",
+                                            "Kowalski & Syn", "Nakamura 中村", "Smith"};
+    static constexpr const char* cities[] = {"Berlin", "São Paulo", "Kraków", "Reykjavík", "Osaka", "Lyon", "Chicago"};
+    static constexpr const char* notes[] = {"", "call before delivery", "fragile", "paid in advance", "50% deposit",
+                                            "back order", "gift – no invoice", "C:\\orders\\in"};
+};
+
+QString literal(const QString& value) {
+    if (value.isNull())
+        return "NULL";
+    return "'" + QString(value).replace("\\", "\\\\").replace("'", "''") + "'";
+}
+}
+
+void recreateMySqlDatabase(const BenchProfile& profile, const QString& name) {
+    tw::Connection c = openServer(profile);
+    c.Execute("DROP DATABASE IF EXISTS `" + name + "`");
+    c.Execute("CREATE DATABASE `" + name + "` CHARACTER SET utf8mb4 COLLATE utf8mb4_bin");
+}
+
+void dropMySqlDatabase(const BenchProfile& profile, const QString& name) {
+    openServer(profile).Execute("DROP DATABASE IF EXISTS `" + name + "`");
+}
+
+void emptyStandinFile(const QString& path) {
+    QFile::remove(path + "-wal");
+    QFile::remove(path + "-shm");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error(("cannot empty " + path).toStdString());
+}
+
+GeneratedTable generateTable(const BenchProfile& profile, const QString& table, long long rows) {
+    tw::Connection c = open(tw::MySQLConnectString(profile), false);
+    c.Execute("CREATE TABLE `" + table +
+              "`(id INT, qty INT, amount DECIMAL(12,2), rate DECIMAL(8,4), ordered DATE, shipped DATE, "
+              "code VARCHAR(12), name VARCHAR(24), city VARCHAR(20), note VARCHAR(40))");
+    GeneratedTable made;
+    made.columns = 10;
+    RowMaker maker;
+    const long long batch = 1000;
+    for (long long first = 1; first <= rows; first += batch) {
+        QString sql = "INSERT INTO `" + table + "` VALUES";
+        for (long long id = first; id < first + batch && id <= rows; ++id) {
+            const QStringList values = maker.row(id);
+            QStringList literals;
+            for (const auto& v : values) {
+                literals << literal(v);
+                made.textBytes += v.toUtf8().size() + 1;
+            }
+            sql += (id == first ? "(" : ",(") + literals.join(",") + ")";
+            ++made.rows;
+        }
+        c.Execute(sql);
+        if (first % 100000 == 1 && rows > 200000)
+            std::fprintf(stderr, "  generated %lld rows\n", first - 1);
+    }
+    return made;
+}
+
+long long countRows(const QString& connectString, bool viaProvider, const QString& quotedTable) {
+    tw::Connection c = open(connectString, viaProvider);
+    tw::Recordset rs = c.Execute("SELECT COUNT(*) FROM " + quotedTable);
+    return rs.Fields(0).Value.toText().toLongLong();
+}
+
+void dropTable(const QString& connectString, bool viaProvider, const QString& quotedTable) {
+    open(connectString, viaProvider).Execute("DROP TABLE " + quotedTable);
+}
+
+}

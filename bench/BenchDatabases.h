@@ -1,0 +1,45 @@
+#pragma once
+#include "connect/ConnectionProfile.h"
+#include <QString>
+#include <map>
+
+namespace bench {
+
+// The connection window's fields, set by the benchmark.
+class BenchProfile : public tw::ProfileFields {
+public:
+    QString text(tw::ProfileField f) const override;
+    void setText(tw::ProfileField f, const QString& t) override { m_fields[f] = t; }
+
+private:
+    std::map<tw::ProfileField, QString> m_fields;
+};
+
+// The private MariaDB of scripts/services, as $TW_SERVICES_DIR/mysql.conf
+// describes it, with the stand-in data source the bench script set up.
+BenchProfile servicesProfile(const QString& database, const QString& dataSourceName);
+
+// Drops and creates a MySQL database on the private server.
+void recreateMySqlDatabase(const BenchProfile& profile, const QString& name);
+void dropMySqlDatabase(const BenchProfile& profile, const QString& name);
+
+// Empties the stand-in's database file.
+void emptyStandinFile(const QString& path);
+
+struct GeneratedTable {
+    long long rows = 0;
+    int columns = 0;
+    long long textBytes = 0;  // every value's text in UTF-8, plus one separator each
+};
+
+// Creates `table` in the profile's MySQL database and fills it with rows
+// of integers, decimals, dates and short texts, some of them NULL.
+GeneratedTable generateTable(const BenchProfile& profile, const QString& table, long long rows);
+
+// SELECT COUNT(*) of a table over a connection string.
+long long countRows(const QString& connectString, bool viaProvider, const QString& quotedTable);
+
+// Drops a table over a connection string.
+void dropTable(const QString& connectString, bool viaProvider, const QString& quotedTable);
+
+}

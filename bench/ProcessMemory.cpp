@@ -1,0 +1,28 @@
+#include "ProcessMemory.h"
+#include <fstream>
+#include <string>
+
+namespace bench {
+
+namespace {
+long long statusKilobytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key + ":", 0) == 0)
+            return std::stoll(line.substr(key.size() + 1));
+    return -1;
+}
+}
+
+long long residentBytes() { return statusKilobytes("VmRSS") * 1024; }
+long long peakResidentBytes() { return statusKilobytes("VmHWM") * 1024; }
+
+bool resetPeakResident() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return bool(clear);
+}
+
+}

@@ -1,0 +1,208 @@
+// Copies a generated table MySQL -> iAnywhere -> MySQL through the
+// program's own transfer code, then sends the very same INSERT texts with a
+// bare ODBC loop, and prints speed, peak memory and the longest time the
+// window would go without a yield.
+#include "BareInsertLoop.h"
+#include "BenchDatabases.h"
+#include "GapYield.h"
+#include "ProcessMemory.h"
+#include "StatementRecorder.h"
+#include "shell/EventLoopYield.h"
+#include "shell/ProgramEnd.h"
+#include "tables/TableListWidget.h"
+#include "transfer/Transfer.h"
+#include <QApplication>
+#include <QDir>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+const QString tableName = QStringLiteral("bench_rows");
+
+struct Options {
+    long long rows = 100000;
+    QString dataSourceName = QStringLiteral("tw_bench");
+    QString standinFile;
+    QString workDir = QDir::tempPath();
+    bool keep = false;
+};
+
+Options parse(const QStringList& args) {
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const QString value = i + 1 < args.size() ? args[i + 1] : QString();
+        if (a == "--rows" && !value.isEmpty())
+            o.rows = value.toLongLong(), ++i;
+        else if (a == "--dsn" && !value.isEmpty())
+            o.dataSourceName = value, ++i;
+        else if (a == "--standin-file" && !value.isEmpty())
+            o.standinFile = value, ++i;
+        else if (a == "--work-dir" && !value.isEmpty())
+            o.workDir = value, ++i;
+        else if (a == "--keep")
+            o.keep = true;
+        else
+            throw std::runtime_error(("usage: transfer_bench [--rows N] [--dsn NAME] --standin-file PATH "
+                                      "[--work-dir DIR] [--keep]; unknown: " + a).toStdString());
+    }
+    if (o.standinFile.isEmpty())
+        throw std::runtime_error("--standin-file names the stand-in data source's database file");
+    return o;
+}
+
+class Bar : public tw::ProgressBar {
+public:
+    int value() const override { return m_value; }
+    void setValue(int v) override { m_value = v; }
+
+private:
+    int m_value = 0;
+};
+
+class Pointer : public tw::MousePointer {
+public:
+    int mousePointer() const override { return m_code; }
+    void setMousePointer(int code) override { m_code = code; }
+
+private:
+    int m_code = 0;
+};
+
+// Answers Yes; any other box is a failed run.
+class BenchPrompts : public tw::Prompts {
+public:
+    int MsgBox(const QString& text, int style, const QString&) override {
+        if ((style & 7) == tw::MsgStyle::YesNo)
+            return tw::MsgAnswer::Yes;
+        std::fprintf(stderr, "box: %s\n", qPrintable(QString(text).replace('\r', '\n')));
+        ++boxes;
+        return tw::MsgAnswer::Ok;
+    }
+    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
+    int boxes = 0;
+};
+
+struct Side {
+    QString connectString;
+    bool viaProvider;
+    QString quotedTable;
+};
+
+struct Result {
+    const char* name;
+    long long rows;
+    double transferSeconds, bareSeconds;
+    long long baseline, peak;
+    double longestGapMs;
+    long long gapAtYield, yields;
+};
+
+Result measure(const char* name, const tw::TransferDirection& direction, const bench::BenchProfile& profile,
+               const Side& target, const Options& options) {
+    tw::TableListWidget list1, list2;
+    Bar bar;
+    Pointer pointer;
+    BenchPrompts prompts;
+    tw::ProgramEnd end;
+    tw::EventLoopYield windowYield(end);
+    bench::GapYield yield(windowYield);
+    tw::TableManagerUi ui{list1, list2, bar, pointer, prompts, yield, profile};
+    tw::TableList& source = direction.source.list(ui);
+    source.AddItem(tableName);
+    source.setListIndex(0);
+    source.setSelected(0, true);
+    const QString recorded = options.workDir + "/" + direction.procedure + ".inserts";
+
+    Result r{name, 0, 0, 0, 0, 0, 0, 0, 0};
+    {
+        bench::StatementRecorder recorder(recorded);
+        bench::resetPeakResident();
+        r.baseline = bench::residentBytes();
+        const auto started = std::chrono::steady_clock::now();
+        yield.start();
+        tw::transferTables(direction, ui, &recorder);
+        yield.finish();
+        r.transferSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        r.peak = bench::peakResidentBytes();
+        recorder.close();
+        if (prompts.boxes > 0)
+            throw std::runtime_error("the transfer reported failures");
+        r.rows = bench::countRows(target.connectString, target.viaProvider, target.quotedTable);
+        if (r.rows != recorder.inserts())
+            throw std::runtime_error("the target does not hold every row sent");
+        r.longestGapMs = yield.longestMs();
+        r.gapAtYield = yield.longestEndsAtYield();
+        r.yields = yield.count();
+
+        bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
+        bench::RecordedInserts inserts(recorded);
+        const QString bareString = target.viaProvider ? "DSN=" + profile.text(tw::ProfileField::DataSourceName)
+                                                      : target.connectString;
+        const long long sent = bench::runBareInserts(bareString, recorder.createTable(), inserts, r.bareSeconds);
+        if (sent != r.rows || bench::countRows(target.connectString, target.viaProvider, target.quotedTable) != r.rows)
+            throw std::runtime_error("the bare loop did not send every row");
+    }
+    QFile::remove(recorded);
+    return r;
+}
+
+void print(const Result& r, long long textBytes) {
+    const double mb = 1024.0 * 1024.0;
+    const double transferRate = r.rows / r.transferSeconds;
+    const double bareRate = r.rows / r.bareSeconds;
+    std::printf("%s\n", r.name);
+    std::printf("  transfer code:    %8.0f rows/s  (%lld rows in %.1f s, SELECT and CREATE included)\n", transferRate,
+                r.rows, r.transferSeconds);
+    std::printf("  bare ODBC loop:   %8.0f rows/s  (same INSERT texts, %.1f s)\n", bareRate, r.bareSeconds);
+    std::printf("  ratio bare/transfer: %.3f   (target <= 1.10)\n", bareRate / transferRate);
+    std::printf("  peak resident memory: %.1f MB = %.2f x the table's text size (%.1f MB at the start; "
+                "target <= 3 x)\n",
+                r.peak / mb, double(r.peak) / double(textBytes), r.baseline / mb);
+    std::printf("  longest gap between yields: %.1f ms, ending at yield %lld of %lld (target <= 50 ms)\n",
+                r.longestGapMs, r.gapAtYield, r.yields);
+}
+
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    try {
+        const Options options = parse(app.arguments());
+        const QString sourceDb = "tablewright_bench", backDb = "tablewright_bench_back";
+        const bench::BenchProfile toStandin = bench::servicesProfile(sourceDb, options.dataSourceName);
+        const bench::BenchProfile toMySql = bench::servicesProfile(backDb, options.dataSourceName);
+        bench::recreateMySqlDatabase(toStandin, sourceDb);
+        bench::recreateMySqlDatabase(toStandin, backDb);
+        bench::emptyStandinFile(options.standinFile);
+
+        std::fprintf(stderr, "generating %lld rows in MySQL ...\n", options.rows);
+        const bench::GeneratedTable table = bench::generateTable(toStandin, tableName, options.rows);
+        std::printf("table: %lld rows x %d columns (integers, decimals, dates, short texts); text size %.1f MB\n",
+                    table.rows, table.columns, table.textBytes / (1024.0 * 1024.0));
+
+        std::fprintf(stderr, "MySQL -> iAnywhere ...\n");
+        const Result there = measure("MySQL -> iAnywhere (PushButton3_Click)", tw::toIAnywhere(), toStandin,
+                                     {tw::SybaseConnectString(toStandin), true, "\"" + tableName + "\""}, options);
+        print(there, table.textBytes);
+        std::fflush(stdout);
+
+        std::fprintf(stderr, "iAnywhere -> MySQL ...\n");
+        const Result back = measure("iAnywhere -> MySQL (PushButton4_Click)", tw::toMySql(), toMySql,
+                                    {tw::MySQLConnectString(toMySql), false, "`" + tableName + "`"}, options);
+        print(back, table.textBytes);
+
+        if (!options.keep) {
+            bench::dropMySqlDatabase(toStandin, sourceDb);
+            bench::dropMySqlDatabase(toStandin, backDb);
+            bench::emptyStandinFile(options.standinFile);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "transfer_bench: %s\n", e.what());
+        return 1;
+    }
+}
