@@ -1,0 +1,322 @@
+#include "WindowTestSupport.h"
+#include "shell/EventLoopYield.h"
+#include "shell/LookAndFeel.h"
+#include "tables/Form2.h"
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tw;
+
+namespace {
+
+class Form2Test : public twtest::WithApplication {
+protected:
+    Form2Test() : form(program.services(), profile, connectionWindow) {
+        program.prompts.pointer = &form.pointer();
+        form.Form_Load();
+    }
+    QList<QWidget*> listsAndButtons() const {
+        return {form.List1,       form.List2,       form.PushButton1,  form.PushButton2, form.PushButton3,
+                form.PushButton4, form.PushButton5, form.PushButton6,  form.PushButton7, form.PushButton8,
+                form.PushButton9, form.PushButton10, form.PushButton11, form.PushButton12};
+    }
+
+    twtest::ScriptedProgram program;
+    twtest::TestProfile profile;
+    QWidget connectionWindow;
+    Form2 form;
+};
+
+TEST_F(Form2Test, SelectAllAndDeselectAllKeepTheCurrentEntry) {
+    for (const char* name : {"customers", "orders", "products"}) {
+        form.List1->AddItem(name);
+        form.List2->AddItem(name);
+    }
+    form.List1->setListIndex(1);
+    form.List2->setListIndex(2);
+
+    form.PushButton10->click();
+    EXPECT_EQ(form.List1->SelCount(), 3);
+    EXPECT_EQ(form.List1->ListIndex(), 1);
+    EXPECT_EQ(form.List2->SelCount(), 0) << "the other list is left alone";
+    form.PushButton11->click();
+    EXPECT_EQ(form.List1->SelCount(), 0);
+    EXPECT_EQ(form.List1->ListIndex(), 1);
+
+    form.PushButton8->click();
+    EXPECT_EQ(form.List2->SelCount(), 3);
+    EXPECT_EQ(form.List2->ListIndex(), 2);
+    form.PushButton9->click();
+    EXPECT_EQ(form.List2->SelCount(), 0);
+    EXPECT_EQ(form.List2->ListIndex(), 2);
+    EXPECT_TRUE(program.prompts.shown.empty());
+}
+
+TEST_F(Form2Test, SelectAllAndDeselectAllOnEmptyListsDoNothing) {
+    for (QPushButton* b : {form.PushButton8, form.PushButton9, form.PushButton10, form.PushButton11})
+        b->click();
+    EXPECT_EQ(form.List1->ListCount(), 0);
+    EXPECT_EQ(form.List1->ListIndex(), -1);
+    EXPECT_TRUE(program.prompts.shown.empty());
+}
+
+TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
+    struct Placed {
+        QWidget* control;
+        QWidget* container;
+        QString caption;
+        twtest::TwipsBox box;
+    };
+    const Placed placed[] = {
+        {form.Frame1, &form, "MySQL Tables", {120, 120, 3840, 4215}},
+        {form.List1, form.Frame1, "", {240, 360, 3330, 1635}},
+        {form.PushButton10, form.Frame1, "Select All", {240, 2100, 1600, 400}},
+        {form.PushButton11, form.Frame1, "Deselect All", {1960, 2100, 1600, 400}},
+        {form.PushButton3, form.Frame1, "Send Table/s To Sybase iAny", {240, 2600, 3330, 400}},
+        {form.PushButton1, form.Frame1, "Delete Table/s", {240, 3100, 3330, 400}},
+        {form.PushButton6, form.Frame1, "Rename Table", {240, 3600, 3330, 400}},
+        {form.Frame2, &form, "Sybase iAnywhere Tables", {4080, 120, 3840, 4215}},
+        {form.List2, form.Frame2, "", {240, 360, 3330, 1635}},
+        {form.PushButton8, form.Frame2, "Select All", {240, 2100, 1600, 400}},
+        {form.PushButton9, form.Frame2, "Deselect All", {1960, 2100, 1600, 400}},
+        {form.PushButton4, form.Frame2, "Send Table/s To MySQL", {240, 2600, 3330, 400}},
+        {form.PushButton5, form.Frame2, "Delete Table/s", {240, 3100, 3330, 400}},
+        {form.PushButton7, form.Frame2, "Rename Table", {240, 3600, 3330, 400}},
+        {form.ProgressBar1, &form, "Progress Bar", {120, 4460, 7800, 405}},
+        {form.PushButton2, &form, "< Back", {120, 4980, 3840, 405}},
+        {form.PushButton12, &form, "Help", {4080, 4980, 3840, 405}},
+    };
+    for (const Placed& p : placed) {
+        QString caption;
+        if (auto* frame = qobject_cast<QGroupBox*>(p.control))
+            caption = frame->title();
+        else if (auto* button = qobject_cast<QPushButton*>(p.control))
+            caption = button->text();
+        else if (p.control == form.ProgressBar1)
+            caption = form.ProgressBar1->format();
+        EXPECT_EQ(caption, p.caption);
+        EXPECT_EQ(p.control->parentWidget(), p.container) << p.caption.toStdString();
+        EXPECT_EQ(p.control->geometry(), p.box.pixels()) << p.caption.toStdString();
+    }
+    EXPECT_EQ(form.PushButton3->text().size(), 27);
+    EXPECT_EQ(form.ProgressBar1->minimum(), 0);
+    EXPECT_EQ(form.ProgressBar1->maximum(), 100);
+    EXPECT_EQ(form.ProgressBar1->value(), 0);
+    EXPECT_EQ(form.windowTitle(), "Tablewright");
+    EXPECT_FALSE(form.windowIcon().isNull());
+}
+
+TEST_F(Form2Test, OuterHeightIsTheBottomOfTheBackButtonAndFiveHundredEightyTwips) {
+    EXPECT_FLOAT_EQ(form.outerHeightTwips(), 5965);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.frameGeometry().height(), qRound(5965 / 15.0));
+    EXPECT_EQ(form.width(), 536);
+    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window cannot be resized";
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
+    QList<QWidget*> order;
+    QWidget* w = form.List2;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w;
+        w = w->nextInFocusChain();
+    } while (w != form.List2);
+    EXPECT_EQ(order, QList<QWidget*>({form.List2, form.List1, form.PushButton10, form.PushButton11, form.PushButton3,
+                                      form.PushButton1, form.PushButton6, form.PushButton8, form.PushButton9,
+                                      form.PushButton4, form.PushButton5, form.PushButton7, form.PushButton2,
+                                      form.PushButton12}));
+    form.show();
+    EXPECT_EQ(form.focusWidget(), form.List2);
+}
+
+TEST_F(Form2Test, WindowAndFramesAreButtonFaceAndTheListsWhite) {
+    for (QWidget* w : {static_cast<QWidget*>(&form), static_cast<QWidget*>(form.Frame1), static_cast<QWidget*>(form.Frame2)})
+        EXPECT_EQ(w->palette().color(QPalette::Window), buttonFace());
+    for (QWidget* list : {form.List1, form.List2})
+        EXPECT_EQ(list->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+TEST_F(Form2Test, FontsAreArialNinePointBoldAndButtonsElevenAndAQuarter) {
+    for (QWidget* w : {static_cast<QWidget*>(form.Frame1), static_cast<QWidget*>(form.List2)}) {
+        EXPECT_EQ(w->font().family(), "Arial");
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), 9);
+        EXPECT_TRUE(w->font().bold());
+    }
+    for (QPushButton* b : {form.PushButton3, form.PushButton12}) {
+        EXPECT_DOUBLE_EQ(b->font().pointSizeF(), 11.25);
+        EXPECT_TRUE(b->font().bold());
+    }
+}
+
+TEST_F(Form2Test, HelpNamesTheMakersContactPage) {
+    form.PushButton12->click();
+    ASSERT_EQ(program.prompts.shown.size(), 1u);
+    EXPECT_EQ(program.prompts.shown[0].text, "Questions? Please contact Team Veltrano at https://www.veltrano.com/contact");
+    EXPECT_EQ(program.prompts.shown[0].style, MsgStyle::OkOnly);
+    EXPECT_EQ(program.prompts.shown[0].title, "");
+}
+
+TEST_F(Form2Test, BackShowsTheConnectionWindowAndHidesThisOneWithItsListsKept) {
+    form.List1->AddItem("orders");
+    form.List1->setSelected(0, true);
+    form.show();
+    form.PushButton2->click();
+    EXPECT_TRUE(connectionWindow.isVisible());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.List1->entries(), QStringList({"orders"}));
+    EXPECT_EQ(form.List1->SelCount(), 1);
+}
+
+TEST_F(Form2Test, HoverShowsTheHandOverButtonsAndTheArrowOverListsAndFrames) {
+    ASSERT_TRUE(form.pointer().hasMouseIcon());
+    twtest::moveMouseOver(form.PushButton7);
+    EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Hand);
+    twtest::moveMouseOver(form.ProgressBar1);
+    EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Hand) << "the progress bar has no pointer handler";
+    twtest::moveMouseOver(form.List1->viewport());
+    EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Arrow);
+    twtest::moveMouseOver(form.PushButton2);
+    twtest::moveMouseOver(form.Frame2);
+    EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Arrow);
+}
+
+TEST_F(Form2Test, ClosingTheWindowEndsTheProgram) {
+    connectionWindow.show();
+    form.show();
+    form.close();
+    EXPECT_TRUE(program.end.requested());
+    EXPECT_FALSE(connectionWindow.isVisible()) << "the hidden connection window goes too";
+}
+
+// The table manager over real databases.
+class Form2OperationsTest : public Form2Test {
+protected:
+    Form2OperationsTest() : mysql("windows_form2") {
+        mysql.fillProfile(profile);
+        standin.fillProfile(profile);
+    }
+    void seedMySql(const QString& table, int rows) {
+        mysql.exec("CREATE TABLE " + table + " (id INT, name VARCHAR(40))");
+        QStringList values;
+        for (int i = 1; i <= rows; ++i)
+            values << QString("(%1, 'name %1')").arg(i);
+        mysql.exec("INSERT INTO " + table + " VALUES " + values.join(","));
+    }
+    static void chooseOnly(TableListWidget& list, const QString& name) {
+        const int at = int(list.entries().indexOf(name));
+        list.setListIndex(at);
+        list.setSelected(at, true);
+    }
+    twtest::MySqlDatabase mysql;
+    twtest::StandinDatabase standin;
+};
+
+TEST_F(Form2OperationsTest, DeleteWithoutACurrentEntryAsksForATable) {
+    form.List1->AddItem("orders");
+    form.PushButton1->click();
+    EXPECT_EQ(program.prompts.texts(), QStringList({"Please select a table"}));
+}
+
+TEST_F(Form2OperationsTest, RenameTakesTheNewNameIntoTheListAndTheDatabase) {
+    mysql.exec("CREATE TABLE orders (id INT)");
+    form.List1->AddItem("orders");
+    chooseOnly(*form.List1, "orders");
+    program.prompts.answerInputBox("purchases");
+    form.PushButton6->click();
+    EXPECT_EQ(form.List1->entries(), QStringList({"purchases"}));
+    tw::Connection c = twtest::openMySql(mysql.connectString());
+    EXPECT_EQ(twtest::readRows(c, "SHOW TABLES"), twtest::Rows({{"purchases"}}));
+}
+
+TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHoverLeavesTheHourglass) {
+    seedMySql("orders", 5);
+    form.List1->AddItem("orders");
+    chooseOnly(*form.List1, "orders");
+    form.show();
+    int yields = 0, disabledYields = 0, busyYields = 0;
+    std::vector<int> pointerAfterHover;
+    program.yield.onYield = [&](long long) {
+        ++yields;
+        bool allDisabled = true;
+        for (QWidget* w : listsAndButtons())
+            allDisabled = allDisabled && !w->isEnabled();
+        disabledYields += allDisabled;
+        // The transfer's first yield comes before it shows the hourglass.
+        if (form.pointer().mousePointer() != PointerCode::Hourglass)
+            return;
+        ++busyYields;
+        for (QWidget* w : {static_cast<QWidget*>(form.PushButton4), static_cast<QWidget*>(form.Frame1),
+                           static_cast<QWidget*>(form.List2->viewport()), static_cast<QWidget*>(&form)}) {
+            twtest::moveMouseOver(w);
+            pointerAfterHover.push_back(form.pointer().mousePointer());
+        }
+    };
+    form.PushButton3->click();
+
+    ASSERT_GT(busyYields, 5);
+    EXPECT_EQ(disabledYields, yields);
+    EXPECT_EQ(pointerAfterHover, std::vector<int>(pointerAfterHover.size(), PointerCode::Hourglass));
+    EXPECT_EQ(form.List2->entries(), QStringList({"orders"}));
+    for (QWidget* w : listsAndButtons())
+        EXPECT_TRUE(w->isEnabled());
+    EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Arrow);
+    EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
+}
+
+// The program's own yield, which also lets a test act at a chosen yield.
+class YieldActingAt : public Yield {
+public:
+    YieldActingAt(const ProgramEnd& end, long long at, std::function<void()> act)
+        : m_real(end, 0), m_at(at), m_act(std::move(act)) {}
+    void DoEvents() override {
+        if (++count == m_at)
+            m_act();
+        m_real.DoEvents();
+    }
+    long long count = 0;
+
+private:
+    EventLoopYield m_real;
+    long long m_at;
+    std::function<void()> m_act;
+};
+
+TEST_F(Form2OperationsTest, ClosingTheWindowDuringATransferStopsItAtThatYieldAndSendsNothingMore) {
+    standin.exec("CREATE TABLE \"stock\" (id INTEGER, name VARCHAR(40))");
+    for (int i = 1; i <= 300; ++i)
+        standin.exec(QString("INSERT INTO \"stock\" VALUES (%1, 'item %1')").arg(i));
+    long long rowsAtClose = -1;
+    auto countRows = [&] {
+        tw::Connection c = twtest::openMySql(mysql.connectString());
+        return twtest::readRows(c, "SELECT COUNT(*) FROM stock").at(0).at(0).toLongLong();
+    };
+    std::unique_ptr<Form2> closing;
+    YieldActingAt yield(program.end, 400, [&] {
+        rowsAtClose = countRows();
+        QTimer::singleShot(0, closing.get(), &QWidget::close);
+    });
+    closing = std::make_unique<Form2>(ProgramServices{program.prompts, yield, program.end, twtest::buildFolder()},
+                                      profile, connectionWindow);
+    closing->Form_Load();
+    closing->List2->AddItem("stock");
+    chooseOnly(*closing->List2, "stock");
+    closing->show();
+    closing->PushButton4->click();
+
+    EXPECT_EQ(yield.count, 400) << "no yield after the one that saw the close";
+    EXPECT_TRUE(program.end.requested());
+    EXPECT_FALSE(closing->isVisible());
+    ASSERT_GT(rowsAtClose, 0);
+    EXPECT_LT(rowsAtClose, 300);
+    EXPECT_EQ(countRows(), rowsAtClose);
+    EXPECT_TRUE(closing->List1->entries().isEmpty()) << "the table was not finished";
+}
+
+}

@@ -1,0 +1,69 @@
+#include "WindowTestSupport.h"
+#include "connect/Form1.h"
+#include "connect/SettingsStore.h"
+#include "shell/LookAndFeel.h"
+#include "tables/Form2.h"
+#include <QFile>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <optional>
+
+using namespace tw;
+
+namespace {
+
+// Both windows drawn as the user sees them, over a few sample tables.
+// scripts/screenshots runs this on a real X display and keeps the pictures
+// (TW_SCREENSHOT_DIR).
+class ScreenshotTest : public twtest::WithApplication {
+protected:
+    ScreenshotTest() : mysql("windows_screens") {
+        QFile::remove(SettingsStore().fileName());
+        store.emplace();
+        for (const char* t : {"customers", "orders", "products", "order_items"})
+            mysql.exec(QString("CREATE TABLE %1 (id INT)").arg(t));
+        for (const char* t : {"Accounts", "Invoices", "stock"})
+            standin.exec(QString("CREATE TABLE \"%1\" (id INTEGER)").arg(t));
+        twtest::TestProfile p;
+        mysql.fillProfile(p);
+        standin.fillProfile(p);
+        for (ProfileField f : allProfileFields)
+            store->SaveSetting(settingsKey(f), p.text(f));
+    }
+    static QImage shot(QWidget& window, const char* name) {
+        QApplication::processEvents();
+        const QImage image = window.grab().toImage();
+        const QString folder = qEnvironmentVariable("TW_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            EXPECT_TRUE(image.save(QDir(folder).filePath(name))) << name;
+        return image;
+    }
+
+    twtest::MySqlDatabase mysql;
+    twtest::StandinDatabase standin;
+    std::optional<SettingsStore> store;
+    twtest::ScriptedProgram program;
+};
+
+TEST_F(ScreenshotTest, TableManagerAndConnectionWindowAsShown) {
+    Form1 form1(program.services(), *store);
+    form1.start();
+    ASSERT_NE(form1.tableManagerIfLoaded(), nullptr);
+    Form2& form2 = *form1.tableManagerIfLoaded();
+    form2.List1->setListIndex(1);
+    form2.List1->setSelected(1, true);
+    const QImage manager = shot(form2, "form2.png");
+    EXPECT_EQ(manager.size() / manager.devicePixelRatio(), form2.size());
+    EXPECT_EQ(manager.pixelColor(3, 3), buttonFace());
+
+    form2.PushButton2->click();
+    form1.Text4->deselect();
+    const QImage connection = shot(form1, "form1.png");
+    EXPECT_EQ(connection.size() / connection.devicePixelRatio(), QSize(536, 342));
+    EXPECT_EQ(connection.pixelColor(3, 3), QColor(Qt::white));
+    EXPECT_TRUE(program.prompts.shown.empty());
+}
+
+}
