@@ -78,6 +78,8 @@ void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
 }
 
 Value ColumnReader::readText(const StmtHandle& stmt, SQLUSMALLINT column) {
+    if (m_utf8)
+        return readUtf8(stmt, column);
     QString text;
     for (;;) {
         SQLLEN indicator = 0;
@@ -102,6 +104,30 @@ Value ColumnReader::readText(const StmtHandle& stmt, SQLUSMALLINT column) {
             m_wide.resize(std::min<size_t>(indicator / sizeof(SQLWCHAR) - room + 1, 1 << 20));
     }
     return Value::text(std::move(text));
+}
+
+// The pieces are joined before decoding, so a character split between two
+// pieces comes out whole.
+Value ColumnReader::readUtf8(const StmtHandle& stmt, SQLUSMALLINT column) {
+    QByteArray utf8;
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLLEN bufferBytes = SQLLEN(m_bytes.size());
+        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_CHAR, m_bytes.data(), bufferBytes, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        stmt.check(rc);
+        if (indicator == SQL_NULL_DATA)
+            return Value();
+        const SQLLEN room = bufferBytes - 1;  // each piece ends with a terminating zero
+        const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
+        utf8.append(m_bytes.data(), truncated ? room : indicator);
+        if (!truncated)
+            break;
+        if (indicator != SQL_NO_TOTAL && m_bytes.size() < 1 << 22)
+            m_bytes.resize(std::min<size_t>(indicator - room + 1, 1 << 22));
+    }
+    return Value::text(QString::fromUtf8(utf8));
 }
 
 Value ColumnReader::readBytes(const StmtHandle& stmt, SQLUSMALLINT column) {

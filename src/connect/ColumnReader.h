@@ -13,10 +13,15 @@ class ColumnReader {
 public:
     std::vector<Field> describe(const StmtHandle& stmt);
     void readRow(const StmtHandle& stmt, std::vector<Field>& fields);
+    // Text is read as UTF-8 from a driver known to deliver narrow text so,
+    // which spares that driver a character set conversion per value.
+    void setNarrowTextIsUtf8(bool utf8) { m_utf8 = utf8; }
 
 private:
     Value readText(const StmtHandle& stmt, SQLUSMALLINT column);
+    Value readUtf8(const StmtHandle& stmt, SQLUSMALLINT column);
     Value readBytes(const StmtHandle& stmt, SQLUSMALLINT column);
+    bool m_utf8 = false;
     std::vector<SQLWCHAR> m_wide = std::vector<SQLWCHAR>(4096);
     std::vector<char> m_bytes = std::vector<char>(8192);
 };

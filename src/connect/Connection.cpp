@@ -6,7 +6,9 @@ namespace tw {
 
 struct Connection::Impl {
     DbcHandle dbc;
+    StmtHandle spare;
     bool connected = false;
+    bool utf8NarrowText = false;
 };
 
 namespace {
@@ -17,6 +19,14 @@ QString odbcConnectString(const QString& adoString) {
     if (adoString.startsWith(dataSource, Qt::CaseInsensitive))
         return QStringLiteral("DSN=") + adoString.mid(dataSource.size());
     return adoString;
+}
+
+QString driverName(const DbcHandle& dbc) {
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT bytes = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfoW(dbc.get(), SQL_DRIVER_NAME, name, SQLSMALLINT(sizeof name), &bytes)))
+        return {};
+    return fromWide(name, std::min<qsizetype>(bytes / qsizetype(sizeof(SQLWCHAR)), std::size(name) - 1));
 }
 }
 
@@ -39,6 +49,7 @@ void Connection::Open(const QString& connectionString) {
     SQLSMALLINT outLength = 0;
     dbc.check(SQLDriverConnectW(dbc.get(), nullptr, const_cast<SQLWCHAR*>(wide(odbc)), SQLSMALLINT(odbc.size()),
                                 out, SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT));
+    d->utf8NarrowText = driverName(dbc).startsWith(QLatin1String("libmaodbc"));
     d->dbc = std::move(dbc);
     d->connected = true;
 }
@@ -60,6 +71,7 @@ Recordset Connection::OpenSchema(int schema) {
 void Connection::Close() {
     if (!d || !d->connected)
         return;
+    d->spare.reset();
     SQLDisconnect(d->dbc.get());
     d->dbc.reset();
     d->connected = false;
@@ -71,6 +83,21 @@ SQLHDBC Connection::dbc() const {
     if (!isOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
     return d->dbc.get();
+}
+
+StmtHandle Connection::takeStatement() {
+    StmtHandle stmt = d->spare ? std::move(d->spare) : StmtHandle(dbc());
+    if (CommandTimeout >= 0)
+        stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                                   reinterpret_cast<SQLPOINTER>(SQLULEN(CommandTimeout)), 0));
+    return stmt;
+}
+
+bool Connection::narrowTextIsUtf8() const { return d->utf8NarrowText; }
+
+void Connection::giveBackStatement(StmtHandle stmt) {
+    if (isOpen() && SQL_SUCCEEDED(SQLFreeStmt(stmt.get(), SQL_CLOSE)))
+        d->spare = std::move(stmt);
 }
 
 }

@@ -44,6 +44,14 @@ public:
 
     // For the data-access layer itself.
     SQLHDBC dbc() const;
+    // A statement handle with the command timeout set. A statement that
+    // returned no rows gives its handle back, so a run of INSERTs does not
+    // allocate one per statement.
+    StmtHandle takeStatement();
+    void giveBackStatement(StmtHandle stmt);
+    // MariaDB Connector/ODBC on a Unicode connection gives narrow text in
+    // the connection's character set, utf8mb4.
+    bool narrowTextIsUtf8() const;
 
 private:
     struct Impl;

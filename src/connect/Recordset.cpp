@@ -18,20 +18,12 @@ struct Recordset::Impl {
     bool eof = true;
     bool open = false;
 
-    void start(StmtHandle executed, bool clientCursor);
+    void start(StmtHandle executed, Connection& connection);
     bool fetchFromDriver();
     void advance();
 };
 
 namespace {
-StmtHandle newStatement(Connection& connection) {
-    StmtHandle stmt(connection.dbc());
-    if (connection.CommandTimeout >= 0)
-        stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
-                                   reinterpret_cast<SQLPOINTER>(SQLULEN(connection.CommandTimeout)), 0));
-    return stmt;
-}
-
 // The tables schema under the names ADO gives its columns.
 const char16_t* const schemaColumnNames[] = {u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"TABLE_TYPE",
                                              u"DESCRIPTION"};
@@ -45,29 +37,30 @@ Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 void Recordset::Open(const QString& sql, Connection& connection, int, int) {
     if (isOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
-    StmtHandle stmt = newStatement(connection);
+    StmtHandle stmt = connection.takeStatement();
     stmt.check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())));
-    d->start(std::move(stmt), connection.CursorLocation == CursorLocationCode::Client);
+    d->start(std::move(stmt), connection);
 }
 
 void Recordset::openTables(Connection& connection) {
-    StmtHandle stmt = newStatement(connection);
+    StmtHandle stmt = connection.takeStatement();
     stmt.check(SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
-    d->start(std::move(stmt), connection.CursorLocation == CursorLocationCode::Client);
+    d->start(std::move(stmt), connection);
     for (size_t i = 0; i < d->fields.size() && i < std::size(schemaColumnNames); ++i)
         d->fields[i].Name = QString::fromUtf16(schemaColumnNames[i]);
 }
 
-void Recordset::Impl::start(StmtHandle executed, bool clientCursor) {
+void Recordset::Impl::start(StmtHandle executed, Connection& connection) {
     stmt = std::move(executed);
+    reader.setNarrowTextIsUtf8(connection.narrowTextIsUtf8());
     fields = reader.describe(stmt);
     if (fields.empty()) {
-        stmt.reset();  // a statement without a result: nothing to read
+        connection.giveBackStatement(std::move(stmt));  // a statement without a result: nothing to read
         return;
     }
     open = true;
     recordCount = -1;
-    if (clientCursor) {
+    if (connection.CursorLocation == CursorLocationCode::Client) {
         SQLLEN rows = -1;
         stmt.check(SQLRowCount(stmt.get(), &rows));
         recordCount = rows;
