@@ -29,7 +29,7 @@ const QString sybaseFailure = "Could not connect. Please check with your adminis
 class Form1Test : public twtest::WithApplication {
 protected:
     Form1Test() : mysql("windows_form1") {
-        QFile::remove(SettingsStore().fileName());
+        QFile::remove(storeFile);
         store.emplace();
     }
 
@@ -58,6 +58,14 @@ protected:
         return keys;
     }
 
+    // Other test programs share the settings folder: leave no profile behind.
+    ~Form1Test() override {
+        form.reset();
+        store.reset();
+        QFile::remove(storeFile);
+    }
+
+    const QString storeFile = SettingsStore().fileName();
     twtest::MySqlDatabase mysql;
     twtest::StandinDatabase standin;
     std::optional<SettingsStore> store;

@@ -20,7 +20,7 @@ namespace {
 class ScreenshotTest : public twtest::WithApplication {
 protected:
     ScreenshotTest() : mysql("windows_screens") {
-        QFile::remove(SettingsStore().fileName());
+        QFile::remove(storeFile);
         store.emplace();
         for (const char* t : {"customers", "orders", "products", "order_items"})
             mysql.exec(QString("CREATE TABLE %1 (id INT)").arg(t));
@@ -41,6 +41,13 @@ protected:
         return image;
     }
 
+    // Other test programs share the settings folder: leave no profile behind.
+    ~ScreenshotTest() override {
+        store.reset();
+        QFile::remove(storeFile);
+    }
+
+    const QString storeFile = SettingsStore().fileName();
     twtest::MySqlDatabase mysql;
     twtest::StandinDatabase standin;
     std::optional<SettingsStore> store;
