@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTimer>
+#include <set>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -242,8 +243,10 @@ TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHover
     form.show();
     int yields = 0, disabledYields = 0, busyYields = 0;
     std::vector<int> pointerAfterHover;
+    std::set<int> progressSeen;
     program.yield.onYield = [&](long long) {
         ++yields;
+        progressSeen.insert(form.ProgressBar1->value());
         bool allDisabled = true;
         for (QWidget* w : listsAndButtons())
             allDisabled = allDisabled && !w->isEnabled();
@@ -263,6 +266,8 @@ TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHover
     ASSERT_GT(busyYields, 5);
     EXPECT_EQ(disabledYields, yields);
     EXPECT_EQ(pointerAfterHover, std::vector<int>(pointerAfterHover.size(), PointerCode::Hourglass));
+    EXPECT_GT(progressSeen.size(), 3u) << "the bar moves while the rows go";
+    EXPECT_EQ(form.ProgressBar1->value(), 0);
     EXPECT_EQ(form.List2->entries(), QStringList({"orders"}));
     for (QWidget* w : listsAndButtons())
         EXPECT_TRUE(w->isEnabled());
