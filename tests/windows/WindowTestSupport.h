@@ -55,7 +55,7 @@ inline void moveMouseOver(QWidget* control) {
     QApplication::sendEvent(control, &move);
 }
 
-// A control's geometry in twips, as the design gives it.
+// A control's place and size in twips, as the window was laid out.
 struct TwipsBox {
     int left, top, width, height;
     // Where it lands on the screen: 15 twips to the pixel, to the nearest pixel.
