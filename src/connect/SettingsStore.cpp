@@ -14,7 +14,9 @@ const QString section = QStringLiteral("Tablewright");
 }
 
 SettingsStore::SettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrano"))) {}
+    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrano"))) {
+    m_settings->sync();  // read what is on disk now, not what an earlier store of this process cached
+}
 
 SettingsStore::~SettingsStore() = default;
 

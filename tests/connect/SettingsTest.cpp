@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 
 using namespace tw;
@@ -21,7 +22,8 @@ protected:
         if (!QApplication::instance())
             new QApplication(argc, argv);
         ASSERT_FALSE(qEnvironmentVariable("XDG_CONFIG_HOME").isEmpty()) << "tests must not use the real settings";
-        QFile::remove(store().fileName());
+        QFile::remove(SettingsStore().fileName());
+        m_store = std::make_unique<SettingsStore>();
         for (auto& e : edits)
             e = new QLineEdit;
     }
@@ -37,10 +39,8 @@ protected:
         QSettings disk(store().fileName(), QSettings::IniFormat);
         return disk.value("Tablewright/" + key).toString();
     }
-    static SettingsStore& store() {
-        static SettingsStore s;
-        return s;
-    }
+    SettingsStore& store() const { return *m_store; }
+    std::unique_ptr<SettingsStore> m_store;
     std::array<QLineEdit*, 6> edits{};
 };
 
@@ -78,7 +78,8 @@ TEST_F(SettingsTest, EveryChangeIsOnDiskAtOnceAndLoadsBackNextRun) {
     std::array<QLineEdit*, 6> next{};
     for (auto& e : next)
         e = new QLineEdit;
-    ProfileBinding again(next, store());
+    SettingsStore nextRun;
+    ProfileBinding again(next, nextRun);
     again.load();
     EXPECT_EQ(again.text(ProfileField::Server), "");
     EXPECT_EQ(again.text(ProfileField::User), "ad");
