@@ -1,4 +1,5 @@
 #include "BareInsertLoop.h"
+#include "ProcessUsage.h"
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -23,7 +24,7 @@ SQLWCHAR* wide(const QString& s) { return reinterpret_cast<SQLWCHAR*>(const_cast
 }
 
 long long runBareInserts(const QString& connectString, const QString& createTable, RecordedInserts& inserts,
-                         double& seconds) {
+                         double& seconds, double& cpu) {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -40,6 +41,7 @@ long long runBareInserts(const QString& connectString, const QString& createTabl
     long long sent = 0;
     const char16_t* text = nullptr;
     int length = 0;
+    const double cpuBefore = bench::cpuSeconds();
     const auto started = std::chrono::steady_clock::now();
     while (inserts.next(text, length)) {
         check(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text)), length),
@@ -47,6 +49,7 @@ long long runBareInserts(const QString& connectString, const QString& createTabl
         ++sent;
     }
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    cpu = bench::cpuSeconds() - cpuBefore;
 
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     SQLDisconnect(dbc);

@@ -1,4 +1,5 @@
-#include "ProcessMemory.h"
+#include "ProcessUsage.h"
+#include <sys/resource.h>
 #include <fstream>
 #include <string>
 
@@ -23,6 +24,13 @@ bool resetPeakResident() {
     clear << "5";
     clear.flush();
     return bool(clear);
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 }

@@ -5,7 +5,7 @@
 #include "BareInsertLoop.h"
 #include "BenchDatabases.h"
 #include "GapYield.h"
-#include "ProcessMemory.h"
+#include "ProcessUsage.h"
 #include "StatementRecorder.h"
 #include "shell/EventLoopYield.h"
 #include "shell/ProgramEnd.h"
@@ -13,9 +13,11 @@
 #include "transfer/Transfer.h"
 #include <QApplication>
 #include <QDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -26,6 +28,7 @@ struct Options {
     QString dataSourceName = QStringLiteral("tw_bench");
     QString standinFile;
     QString workDir = QDir::tempPath();
+    int repeat = 3;  // the machine is shared: the median of a few runs
     bool keep = false;
 };
 
@@ -42,10 +45,12 @@ Options parse(const QStringList& args) {
             o.standinFile = value, ++i;
         else if (a == "--work-dir" && !value.isEmpty())
             o.workDir = value, ++i;
+        else if (a == "--repeat" && value.toInt() > 0)
+            o.repeat = value.toInt(), ++i;
         else if (a == "--keep")
             o.keep = true;
         else
-            throw std::runtime_error(("usage: transfer_bench [--rows N] [--dsn NAME] --standin-file PATH "
+            throw std::runtime_error(("usage: transfer_bench [--rows N] [--repeat N] [--dsn NAME] --standin-file PATH "
                                       "[--work-dir DIR] [--keep]; unknown: " + a).toStdString());
     }
     if (o.standinFile.isEmpty())
@@ -91,17 +96,24 @@ struct Side {
     QString quotedTable;
 };
 
-struct Result {
-    const char* name;
-    long long rows;
-    double transferSeconds, bareSeconds;
-    long long baseline, peak;
-    double longestGapMs;
-    long long gapAtYield, yields;
+struct Run {
+    double transferSeconds = 0, bareSeconds = 0;
+    double transferCpu = 0, bareCpu = 0;  // this process's CPU seconds
+    long long baseline = 0, peak = 0;
+    double longestGapMs = 0;
+    long long gapAtYield = 0, yields = 0;
 };
 
-Result measure(const char* name, const tw::TransferDirection& direction, const bench::BenchProfile& profile,
-               const Side& target, const Options& options) {
+struct Result {
+    const char* name;
+    long long rows = 0;
+    std::vector<Run> runs;
+};
+
+// One transfer of the table into an empty target, then the bare loop
+// with the INSERT texts it sent, into the emptied target again.
+Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfile& profile, const Side& target,
+                const QString& recorded, long long& rows) {
     tw::TableListWidget list1, list2;
     Bar bar;
     Pointer pointer;
@@ -114,55 +126,86 @@ Result measure(const char* name, const tw::TransferDirection& direction, const b
     source.AddItem(tableName);
     source.setListIndex(0);
     source.setSelected(0, true);
+
+    Run run;
+    bench::StatementRecorder recorder(recorded);
+    bench::resetPeakResident();
+    run.baseline = bench::residentBytes();
+    const double cpuBefore = bench::cpuSeconds();
+    const auto started = std::chrono::steady_clock::now();
+    yield.start();
+    tw::transferTables(direction, ui, &recorder);
+    yield.finish();
+    run.transferSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    run.transferCpu = bench::cpuSeconds() - cpuBefore;
+    run.peak = bench::peakResidentBytes();
+    recorder.close();
+    if (prompts.boxes > 0)
+        throw std::runtime_error("the transfer reported failures");
+    rows = bench::countRows(target.connectString, target.viaProvider, target.quotedTable);
+    if (rows != recorder.inserts())
+        throw std::runtime_error("the target does not hold every row sent");
+    run.longestGapMs = yield.longestMs();
+    run.gapAtYield = yield.longestEndsAtYield();
+    run.yields = yield.count();
+
+    bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
+    bench::RecordedInserts inserts(recorded);
+    const QString bareString =
+        target.viaProvider ? "DSN=" + profile.text(tw::ProfileField::DataSourceName) : target.connectString;
+    const long long sent =
+        bench::runBareInserts(bareString, recorder.createTable(), inserts, run.bareSeconds, run.bareCpu);
+    if (sent != rows || bench::countRows(target.connectString, target.viaProvider, target.quotedTable) != rows)
+        throw std::runtime_error("the bare loop did not send every row");
+    return run;
+}
+
+Result measure(const char* name, const tw::TransferDirection& direction, const bench::BenchProfile& profile,
+               const Side& target, const Options& options) {
+    Result r{name, 0, {}};
     const QString recorded = options.workDir + "/" + direction.procedure + ".inserts";
-
-    Result r{name, 0, 0, 0, 0, 0, 0, 0, 0};
-    {
-        bench::StatementRecorder recorder(recorded);
-        bench::resetPeakResident();
-        r.baseline = bench::residentBytes();
-        const auto started = std::chrono::steady_clock::now();
-        yield.start();
-        tw::transferTables(direction, ui, &recorder);
-        yield.finish();
-        r.transferSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        r.peak = bench::peakResidentBytes();
-        recorder.close();
-        if (prompts.boxes > 0)
-            throw std::runtime_error("the transfer reported failures");
-        r.rows = bench::countRows(target.connectString, target.viaProvider, target.quotedTable);
-        if (r.rows != recorder.inserts())
-            throw std::runtime_error("the target does not hold every row sent");
-        r.longestGapMs = yield.longestMs();
-        r.gapAtYield = yield.longestEndsAtYield();
-        r.yields = yield.count();
-
-        bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
-        bench::RecordedInserts inserts(recorded);
-        const QString bareString = target.viaProvider ? "DSN=" + profile.text(tw::ProfileField::DataSourceName)
-                                                      : target.connectString;
-        const long long sent = bench::runBareInserts(bareString, recorder.createTable(), inserts, r.bareSeconds);
-        if (sent != r.rows || bench::countRows(target.connectString, target.viaProvider, target.quotedTable) != r.rows)
-            throw std::runtime_error("the bare loop did not send every row");
+    for (int i = 0; i < options.repeat; ++i) {
+        if (i > 0)
+            bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
+        r.runs.push_back(measureOnce(direction, profile, target, recorded, r.rows));
     }
     QFile::remove(recorded);
     return r;
 }
 
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
 void print(const Result& r, long long textBytes) {
     const double mb = 1024.0 * 1024.0;
-    const double transferRate = r.rows / r.transferSeconds;
-    const double bareRate = r.rows / r.bareSeconds;
-    std::printf("%s\n", r.name);
-    std::printf("  transfer code:    %8.0f rows/s  (%lld rows in %.1f s, SELECT and CREATE included)\n", transferRate,
-                r.rows, r.transferSeconds);
-    std::printf("  bare ODBC loop:   %8.0f rows/s  (same INSERT texts, %.1f s)\n", bareRate, r.bareSeconds);
-    std::printf("  ratio bare/transfer: %.3f   (target <= 1.10)\n", bareRate / transferRate);
-    std::printf("  peak resident memory: %.1f MB = %.2f x the table's text size (%.1f MB at the start; "
-                "target <= 3 x)\n",
-                r.peak / mb, double(r.peak) / double(textBytes), r.baseline / mb);
+    std::vector<double> transferRates, bareRates, transferCpu, bareCpu;
+    const Run* worstGap = &r.runs.front();
+    const Run* highestPeak = &r.runs.front();
+    for (const Run& run : r.runs) {
+        transferRates.push_back(r.rows / run.transferSeconds);
+        bareRates.push_back(r.rows / run.bareSeconds);
+        transferCpu.push_back(run.transferCpu * 1e6 / r.rows);
+        bareCpu.push_back(run.bareCpu * 1e6 / r.rows);
+        if (run.longestGapMs > worstGap->longestGapMs)
+            worstGap = &run;
+        if (run.peak > highestPeak->peak)
+            highestPeak = &run;
+    }
+    std::printf("%s, %lld rows, median of %zu runs\n", r.name, r.rows, r.runs.size());
+    std::printf("  transfer code:    %8.0f rows/s  (SELECT and CREATE included)\n", median(transferRates));
+    std::printf("  bare ODBC loop:   %8.0f rows/s  (the same INSERT texts on one statement handle)\n", median(bareRates));
+    std::printf("  ratio bare/transfer: %.3f   (target <= 1.10); per run:", median(bareRates) / median(transferRates));
+    for (size_t i = 0; i < r.runs.size(); ++i)
+        std::printf(" %.3f", bareRates[i] / transferRates[i]);
+    std::printf("\n  this process's CPU per row: transfer %.1f us, bare loop %.1f us\n", median(transferCpu),
+                median(bareCpu));
+    std::printf("  peak resident memory: %.1f MB = %.2f x the table's text size (target <= 3 x); "
+                "%.1f MB of it held before the transfer began\n",
+                highestPeak->peak / mb, double(highestPeak->peak) / double(textBytes), highestPeak->baseline / mb);
     std::printf("  longest gap between yields: %.1f ms, ending at yield %lld of %lld (target <= 50 ms)\n",
-                r.longestGapMs, r.gapAtYield, r.yields);
+                worstGap->longestGapMs, worstGap->gapAtYield, worstGap->yields);
 }
 
 }

@@ -40,6 +40,10 @@ Value readScalar(const StmtHandle& stmt, SQLUSMALLINT column, SQLSMALLINT cType,
 }
 
 void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
+    if (m_bytes.empty()) {
+        m_wide.resize(4096);
+        m_bytes.resize(8192);
+    }
     for (SQLUSMALLINT i = 1; i <= fields.size(); ++i) {
         Field& f = fields[i - 1];
         switch (f.sqlType) {

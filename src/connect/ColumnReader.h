@@ -22,8 +22,9 @@ private:
     Value readUtf8(const StmtHandle& stmt, SQLUSMALLINT column);
     Value readBytes(const StmtHandle& stmt, SQLUSMALLINT column);
     bool m_utf8 = false;
-    std::vector<SQLWCHAR> m_wide = std::vector<SQLWCHAR>(4096);
-    std::vector<char> m_bytes = std::vector<char>(8192);
+    // Allocated at the first row: a statement without rows needs none.
+    std::vector<SQLWCHAR> m_wide;
+    std::vector<char> m_bytes;
 };
 
 // "YYYY-MM-DD HH:MM:SS.ffffff" with the fraction only when it is not zero.

@@ -18,10 +18,14 @@ QString quotedName(const QString& name, QChar quote) {
 namespace {
 void appendQuoted(QString& statement, const QString& text, bool backslashEscapes) {
     statement += u'\'';
-    for (QChar c : text) {
-        if (c == u'\'' || (backslashEscapes && c == u'\\'))
+    if (!text.contains(u'\'') && !(backslashEscapes && text.contains(u'\\'))) {
+        statement += text;
+    } else {
+        for (QChar c : text) {
+            if (c == u'\'' || (backslashEscapes && c == u'\\'))
+                statement += c;
             statement += c;
-        statement += c;
+        }
     }
     statement += u'\'';
 }

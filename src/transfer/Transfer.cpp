@@ -202,7 +202,10 @@ private:
         for (long long row = 0; row <= bound; ++row) {
             yieldAt(L.rowYield);
             step(L.progress, [&] { ui.ProgressBar1.setValue(percentDone(row, bound)); });
-            step(L.insertStart, [&] { m_statement = insertStart; });
+            step(L.insertStart, [&] {
+                m_statement.truncate(0);  // keeps the buffer's room for the next row
+                m_statement += insertStart;
+            });
             for (int j = 0; j < columns; ++j) {
                 yieldAt(L.valueYield);
                 step(L.value, [&] {
