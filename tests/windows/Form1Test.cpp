@@ -234,13 +234,7 @@ TEST_F(Form1Test, SybaseHelpText) {
 
 TEST_F(Form1Test, ControlsCaptionsAndPlacesInTwips) {
     Form1& f = openForm();
-    struct Placed {
-        QWidget* control;
-        QWidget* container;
-        QString caption;
-        twtest::TwipsBox box;
-    };
-    const Placed placed[] = {
+    twtest::expectPlaced({
         {f.Frame1, &f, "MySQL Login", {120, 120, 7800, 2865}},
         {f.Label1, f.Frame1, "Server:", {240, 405, 975, 255}},
         {f.Text1, f.Frame1, "", {1320, 360, 4095, 345}},
@@ -260,20 +254,7 @@ TEST_F(Form1Test, ControlsCaptionsAndPlacesInTwips) {
         {f.PushButton2, f.Frame2, "Test Connection", {240, 840, 3600, 405}},
         {f.PushButton3, f.Frame2, "Help", {3960, 840, 3600, 405}},
         {f.PushButton4, &f, "Next >", {120, 4610, 7800, 405}},
-    };
-    for (const Placed& p : placed) {
-        QString caption;
-        if (auto* frame = qobject_cast<QGroupBox*>(p.control))
-            caption = frame->title();
-        else if (auto* label = qobject_cast<QLabel*>(p.control))
-            caption = label->text();
-        else if (auto* button = qobject_cast<QPushButton*>(p.control))
-            caption = button->text();
-        EXPECT_EQ(caption, p.caption);
-        EXPECT_EQ(p.control->parentWidget(), p.container) << p.caption.toStdString();
-        EXPECT_EQ(p.control->geometry(), p.box.pixels())
-            << p.caption.toStdString();
-    }
+    });
     EXPECT_EQ(f.size(), QSize(536, 342));
     EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "the window cannot be resized";
 }

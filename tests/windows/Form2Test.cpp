@@ -65,13 +65,7 @@ TEST_F(Form2Test, SelectAllAndDeselectAllOnEmptyListsDoNothing) {
 }
 
 TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
-    struct Placed {
-        QWidget* control;
-        QWidget* container;
-        QString caption;
-        twtest::TwipsBox box;
-    };
-    const Placed placed[] = {
+    twtest::expectPlaced({
         {form.Frame1, &form, "MySQL Tables", {120, 120, 3840, 4215}},
         {form.List1, form.Frame1, "", {240, 360, 3330, 1635}},
         {form.PushButton10, form.Frame1, "Select All", {240, 2100, 1600, 400}},
@@ -89,19 +83,7 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
         {form.ProgressBar1, &form, "Progress Bar", {120, 4460, 7800, 405}},
         {form.PushButton2, &form, "< Back", {120, 4980, 3840, 405}},
         {form.PushButton12, &form, "Help", {4080, 4980, 3840, 405}},
-    };
-    for (const Placed& p : placed) {
-        QString caption;
-        if (auto* frame = qobject_cast<QGroupBox*>(p.control))
-            caption = frame->title();
-        else if (auto* button = qobject_cast<QPushButton*>(p.control))
-            caption = button->text();
-        else if (p.control == form.ProgressBar1)
-            caption = form.ProgressBar1->format();
-        EXPECT_EQ(caption, p.caption);
-        EXPECT_EQ(p.control->parentWidget(), p.container) << p.caption.toStdString();
-        EXPECT_EQ(p.control->geometry(), p.box.pixels()) << p.caption.toStdString();
-    }
+    });
     EXPECT_EQ(form.PushButton3->text().size(), 27);
     EXPECT_EQ(form.ProgressBar1->minimum(), 0);
     EXPECT_EQ(form.ProgressBar1->maximum(), 100);

@@ -6,6 +6,10 @@
 #include "shell/ProgramServices.h"
 #include <QApplication>
 #include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -61,5 +65,31 @@ struct TwipsBox {
     // Where it lands on the screen: 15 twips to the pixel, to the nearest pixel.
     QRect pixels() const { return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0)); }
 };
+
+// A control with its container, caption and place as the design gives them.
+struct Placed {
+    QWidget* control;
+    QWidget* container;
+    QString caption;
+    TwipsBox box;
+};
+
+// Reads each control's caption, container and geometry back from the widgets.
+inline void expectPlaced(const std::vector<Placed>& placed) {
+    for (const Placed& p : placed) {
+        QString caption;
+        if (auto* frame = qobject_cast<QGroupBox*>(p.control))
+            caption = frame->title();
+        else if (auto* label = qobject_cast<QLabel*>(p.control))
+            caption = label->text();
+        else if (auto* button = qobject_cast<QPushButton*>(p.control))
+            caption = button->text();
+        else if (auto* bar = qobject_cast<QProgressBar*>(p.control))
+            caption = bar->format();
+        EXPECT_EQ(caption, p.caption);
+        EXPECT_EQ(p.control->parentWidget(), p.container) << p.caption.toStdString();
+        EXPECT_EQ(p.control->geometry(), p.box.pixels()) << p.caption.toStdString();
+    }
+}
 
 }
