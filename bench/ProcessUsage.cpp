@@ -1,4 +1,5 @@
 #include "ProcessUsage.h"
+#include <malloc.h>
 #include <sys/resource.h>
 #include <fstream>
 #include <string>
@@ -20,6 +21,7 @@ long long residentBytes() { return statusKilobytes("VmRSS") * 1024; }
 long long peakResidentBytes() { return statusKilobytes("VmHWM") * 1024; }
 
 bool resetPeakResident() {
+    malloc_trim(0);  // what an earlier run freed no longer counts as resident
     std::ofstream clear("/proc/self/clear_refs");
     clear << "5";
     clear.flush();

@@ -6,7 +6,8 @@ namespace bench {
 // /proc/self/status.
 long long residentBytes();
 long long peakResidentBytes();  // VmHWM
-// Starts the peak over from the current resident size (Linux 4.0 on).
+// Starts the peak over from the current resident size (Linux 4.0 on),
+// after handing memory freed so far back to the system.
 bool resetPeakResident();
 // User and system CPU time so far, in seconds.
 double cpuSeconds();

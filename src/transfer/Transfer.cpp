@@ -6,6 +6,7 @@
 #include "transfer/TransferHelpers.h"
 #include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tw {
@@ -25,6 +26,8 @@ int percentDone(long long row, long long bound) {
     return int(std::lrint(double(row + 1) / double(bound + 1) * 100.0));
 }
 
+// Asked of the target itself, so a backslash arrives as a backslash
+// whatever mode the server runs in.
 bool readsBackslashEscapes(Connection& mysql) {
     Recordset mode;
     mode.Open(QStringLiteral("SELECT @@SESSION.sql_mode"), mysql);
@@ -198,30 +201,35 @@ private:
     void copyRows(const QString& insertStart) {
         long long bound = -1;
         step(L.rowBound, [&] { bound = m_reader->RecordCount() - 1; });
-        const int columns = int(m_forms.size());
+        bool readable = true;  // the reader opened on the first row
         for (long long row = 0; row <= bound; ++row) {
             yieldAt(L.rowYield);
             step(L.progress, [&] { ui.ProgressBar1.setValue(percentDone(row, bound)); });
-            step(L.insertStart, [&] {
-                m_statement.truncate(0);  // keeps the buffer's room for the next row
-                m_statement += insertStart;
-            });
-            for (int j = 0; j < columns; ++j) {
-                yieldAt(L.valueYield);
-                step(L.value, [&] {
-                    appendLiteral(m_statement, m_reader->Fields(j).Value, m_forms[j], m_syntax);
-                    m_statement += QLatin1String(", ");
-                });
-            }
-            step(L.insertEnd, [&] {
-                m_statement.chop(2);
-                m_statement += u')';
-            });
-            send(L.executeInsert, m_statement);
-            // A reader that cannot move on would send this row again.
-            if (!step(L.moveNext, [&] { m_reader->MoveNext(); }))
-                break;
+            // A row the reader failed on holds values of the row before:
+            // it has had its box and is not sent.
+            if (readable)
+                sendRow(insertStart);
+            readable = step(L.moveNext, [&] { m_reader->MoveNext(); });
         }
+    }
+
+    void sendRow(const QString& insertStart) {
+        step(L.insertStart, [&] {
+            m_statement.truncate(0);  // keeps the buffer's room for the next row
+            m_statement += insertStart;
+        });
+        for (size_t j = 0; j < m_forms.size(); ++j) {
+            yieldAt(L.valueYield);
+            step(L.value, [&] {
+                appendLiteral(m_statement, m_reader->Fields(int(j)).Value, m_forms[j], m_syntax);
+                m_statement += QLatin1String(", ");
+            });
+        }
+        step(L.insertEnd, [&] {
+            m_statement.chop(2);
+            m_statement += u')';
+        });
+        send(L.executeInsert, m_statement);
     }
 
     void finishTable(const QString& name) {

@@ -97,6 +97,19 @@ TEST_F(ToMySqlTest, ARowTheTargetRejectsGivesOneBoxAndTheOtherRowsArrive) {
     EXPECT_EQ(rig.progress.history, std::vector<int>({33, 67, 100, 0}));
 }
 
+TEST_F(ToMySqlTest, ARowTheReaderCannotReadGivesOneBoxAndIsNotSent) {
+    seedSource("t", "n INTEGER, w VARCHAR(10)", {"1, 'a'", "'not a number', 'b'", "3, 'c'"});
+    selectInSource({"t"});
+
+    send();
+
+    ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
+    EXPECT_TRUE(isErrorBoxFor(rig.prompts.shown[0], tc.location, 250)) << rig.prompts.shown[0].text.toStdString();
+    EXPECT_EQ(sent.startingWith("INSERT"),
+              QStringList({"INSERT INTO `t` VALUES('1', 'a')", "INSERT INTO `t` VALUES('3', 'c')"}));
+    EXPECT_EQ(targetRows("t"), Rows({{"1", "a"}, {"3", "c"}}));
+}
+
 TEST_F(ToMySqlTest, ALostTargetConnectionGivesOneBoxAndEndsTheTransferKeepingTheRowsSent) {
     seedSource("a", "n INTEGER", {"1"});
     seedSource("b", "n INTEGER", {"1", "2", "3", "4"});

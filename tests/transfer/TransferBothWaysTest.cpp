@@ -58,6 +58,18 @@ TEST_P(TransferBothWaysTest, CopiesEveryRowAndMovesTheBarOncePerRowThenBackToZer
     EXPECT_EQ(rig.pointer.history, std::vector<int>({11, 0}));
 }
 
+TEST_P(TransferBothWaysTest, TheBarTakesTheNearestWholePercentWithTiesToEven) {
+    QStringList rows;
+    for (int i = 1; i <= 8; ++i)
+        rows << QString::number(i) + ", 'r'";
+    seedSource("eight", twoColumns(), rows);
+    selectInSource({"eight"});
+
+    send();
+
+    EXPECT_EQ(rig.progress.history, std::vector<int>({12, 25, 38, 50, 62, 75, 88, 100, 0}));
+}
+
 TEST_P(TransferBothWaysTest, AnEmptyTableIsCreatedAndNoInsertIsSent) {
     seedSource("empty", twoColumns());
     selectInSource({"empty"});
@@ -140,6 +152,14 @@ TEST_P(TransferBothWaysTest, QuoteCharactersInTableAndColumnNamesAreDoubled) {
     EXPECT_EQ(sent.all()[0], "CREATE TABLE " + quoted(q, table) + "(" + quoted(q, column) + " TEXT" +
                                  (q == u'`' ? ");" : ")"));
     EXPECT_EQ(sent.all()[1], "INSERT INTO " + quoted(q, table) + " VALUES('x')");
+    EXPECT_EQ(targetRows(table), Rows({{"x"}}));
+
+    rig.prompts.answerMsgBox(MsgAnswer::Yes);
+    send();
+
+    ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
+    ASSERT_EQ(sent.all().size(), 5);
+    EXPECT_EQ(sent.all()[2], "DROP TABLE " + quoted(q, table));
     EXPECT_EQ(targetRows(table), Rows({{"x"}}));
 }
 
