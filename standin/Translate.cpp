@@ -93,6 +93,44 @@ std::vector<Token> tokenize(std::string_view s) {
     return tokens;
 }
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// iAnywhere reads three escapes in a string literal: \\ is a backslash,
+// \n a new line and \xHH the character with that code; any other backslash
+// stands for itself. SQLite reads none, so they are resolved here.
+void appendStringLiteral(std::string& out, std::string_view literal) {
+    for (size_t k = 0; k < literal.size(); ++k) {
+        const char c = literal[k];
+        const char next = k + 1 < literal.size() ? literal[k + 1] : 0;
+        if (c != '\\') {
+            out += c;
+        } else if (next == '\\') {
+            out += '\\';
+            ++k;
+        } else if (next == 'n') {
+            out += '\n';
+            ++k;
+        } else if (next == 'x' && k + 3 < literal.size() && hexValue(literal[k + 2]) >= 0 &&
+                   hexValue(literal[k + 3]) >= 0) {
+            const char code = char(hexValue(literal[k + 2]) * 16 + hexValue(literal[k + 3]));
+            if (code == '\'')
+                out += '\'';  // still inside the literal: keep it doubled
+            out += code;
+            k += 3;
+        } else {
+            out += c;
+        }
+    }
+}
+
 bool significant(const Token& t) { return t.kind != Token::Blank && t.kind != Token::Comment; }
 
 bool isWord(std::string_view s, const Token& t, std::string_view word) {
@@ -169,6 +207,8 @@ std::string translateStatement(std::string_view sql) {
                 out += '0';  // 0xabc is the two bytes 0a bc
             out += digits;
             out += '\'';
+        } else if (t.kind == Token::String) {
+            appendStringLiteral(out, text);
         } else {
             out += text;
         }

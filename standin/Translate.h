@@ -5,9 +5,10 @@
 namespace standin {
 
 // Rewrites the iAnywhere forms SQLite does not accept, leaving everything
-// else (string literals, quoted names, comments) as it stands:
+// else (quoted names, comments, the rest of string literals) as it stands:
 //   ALTER TABLE "o" RENAME "n"   ->  ALTER TABLE "o" RENAME TO "n"
 //   0x00ff41                     ->  X'00ff41'   (a binary literal, not a number)
+//   'C:\\new' and 'a\nb'          ->  the backslash escapes of a string literal resolved
 std::string translateStatement(std::string_view sql);
 
 // True when text holds no statement: only blanks, comments and semicolons.

@@ -14,8 +14,9 @@ enum class ValueForm {
 // How the target database reads literals.
 struct LiteralSyntax {
     enum class Bytes { ZeroX, XQuoted } bytes = Bytes::ZeroX;  // 0x0a1b or X'0a1b'
-    // MySQL reads backslash escapes in string literals unless its sql_mode
-    // holds NO_BACKSLASH_ESCAPES; then each backslash must be doubled.
+    // iAnywhere reads backslash escapes in string literals (\\, \n, \xHH),
+    // and so does MySQL unless its sql_mode holds NO_BACKSLASH_ESCAPES;
+    // where they are read, each backslash is doubled.
     bool backslashEscapes = false;
 };
 

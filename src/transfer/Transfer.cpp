@@ -40,6 +40,7 @@ public:
         : d(direction), L(direction.lines), ui(ui), m_observer(observer),
           m_guard(ui.prompts, locationText(QStringLiteral("Form2"), direction.procedure), &m_statement) {
         m_syntax.bytes = d.target.bytes;
+        m_syntax.backslashEscapes = d.target.backslashEscapes;
     }
 
     void run() {

@@ -8,6 +8,7 @@ const DatabaseSide& mySqlSide() {
                                    .connectString = MySQLConnectString,
                                    .list = [](TableManagerUi& ui) -> TableList& { return ui.List1; },
                                    .bytes = LiteralSyntax::Bytes::XQuoted,
+                                   .backslashEscapes = true,
                                    .readsSqlMode = true};
     return side;
 }
@@ -18,6 +19,7 @@ const DatabaseSide& iAnywhereSide() {
                                    .connectString = SybaseConnectString,
                                    .list = [](TableManagerUi& ui) -> TableList& { return ui.List2; },
                                    .bytes = LiteralSyntax::Bytes::ZeroX,
+                                   .backslashEscapes = true,
                                    .readsSqlMode = false};
     return side;
 }

@@ -16,7 +16,10 @@ struct DatabaseSide {
     QString (*connectString)(const ProfileFields&);
     TableList& (*list)(TableManagerUi&);
     LiteralSyntax::Bytes bytes;
-    bool readsSqlMode;  // a MySQL target: backslashes depend on its sql_mode
+    // Whether string literals read backslash escapes: always for iAnywhere;
+    // for MySQL it depends on the server's sql_mode, read after the open.
+    bool backslashEscapes;
+    bool readsSqlMode;
 };
 
 const DatabaseSide& mySqlSide();

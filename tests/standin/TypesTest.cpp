@@ -129,6 +129,14 @@ TEST_F(StandinTest, NullArrivesAsNullAndEmptyIsNotNull) {
     EXPECT_TRUE(rs.isEOF());
 }
 
+TEST_F(StandinTest, StringLiteralsReadIAnywheresBackslashEscapes) {
+    EXPECT_EQ(valueOf(R"(SELECT 'C:\\new')").toText(), R"(C:\new)");
+    EXPECT_EQ(valueOf(R"(SELECT 'a\nb')").toText(), "a\nb");
+    EXPECT_EQ(valueOf(R"(SELECT '\x41\x27''')").toText(), "A''");
+    EXPECT_EQ(valueOf(R"(SELECT 'C:\temp\')").toText(), R"(C:\temp\)") << "other backslashes stand for themselves";
+    EXPECT_EQ(valueOf(R"(SELECT "a\nb" FROM (SELECT 1 AS "a\nb"))").toText(), "1") << "names hold no escapes";
+}
+
 TEST_F(StandinTest, QuotesAndUnicodeSurviveARoundTrip) {
     const QStringList values = {
         "can't", "'", "''", "\"double\"", "héllo wörld ÀÉÎÕÜ", "日本語のテキスト", "中文 한국어",

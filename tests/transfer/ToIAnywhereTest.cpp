@@ -23,6 +23,18 @@ TEST_F(ToIAnywhereTest, TheExampleTableIsCreatedAndFilledWithTheseExactStatement
     EXPECT_EQ(targetRows("t", "name"), Rows({{"1", nullText, "True"}, {"1", "can't", "True"}}));
 }
 
+TEST_F(ToIAnywhereTest, BackslashesAreDoubledSinceIAnywhereReadsEscapes) {
+    // MySQL reads this literal as C:\new\x41; unescaped, iAnywhere would
+    // store a new line and an "A".
+    seedSource("paths", "p VARCHAR(20)", {R"('C:\\new\\x41')"});
+    selectInSource({"paths"});
+
+    send();
+
+    EXPECT_EQ(sent.startingWith("INSERT"), QStringList({R"(INSERT INTO "paths" VALUES('C:\\new\\x41'))"}));
+    EXPECT_EQ(targetRows("paths"), Rows({{R"(C:\new\x41)"}}));
+}
+
 TEST_F(ToIAnywhereTest, ABooleanColumnTakesOneAndZeroFromItsValues) {
     seedSource("flags", "n INT, ok BIT(1), word VARCHAR(8)", {"1, 1, 'False'", "2, 0, 'True'", "3, NULL, 'True'"});
     selectInSource({"flags"});

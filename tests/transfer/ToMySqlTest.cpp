@@ -61,7 +61,7 @@ TEST_F(ToMySqlTest, ByteStringsAreHexadecimalLiteralsAndAnEmptyOneStaysEmpty) {
 }
 
 TEST_F(ToMySqlTest, BackslashesAreDoubledWhereTheServerReadsEscapes) {
-    seedSource("paths", "p VARCHAR(20)", {"'C:\\new'"});
+    seedSource("paths", "p VARCHAR(20)", {R"('C:\\new')"});  // iAnywhere reads escapes too
     selectInSource({"paths"});
 
     send();
