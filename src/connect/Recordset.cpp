@@ -2,7 +2,10 @@
 #include "connect/ColumnReader.h"
 #include "connect/Connection.h"
 #include "connect/DbError.h"
+#include "shell/Yield.h"
+#include <chrono>
 #include <deque>
+#include <future>
 
 namespace tw {
 
@@ -18,7 +21,8 @@ struct Recordset::Impl {
     bool eof = true;
     bool open = false;
 
-    void start(StmtHandle executed, Connection& connection);
+    // counted: the driver's row count for a client-side cursor, else -1.
+    void start(StmtHandle executed, Connection& connection, long long counted);
     bool fetchFromDriver();
     void advance();
 };
@@ -27,6 +31,31 @@ namespace {
 // The tables schema under the names ADO gives its columns.
 const char16_t* const schemaColumnNames[] = {u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"TABLE_TYPE",
                                              u"DESCRIPTION"};
+
+bool countsRows(const Connection& connection) { return connection.CursorLocation == CursorLocationCode::Client; }
+
+long long rowCount(const StmtHandle& stmt) {
+    SQLLEN rows = -1;
+    stmt.check(SQLRowCount(stmt.get(), &rows));
+    return rows;
+}
+
+// Well below the longest pause a window may take between two yields, and
+// more than a small statement needs, so that one runs without any.
+constexpr std::chrono::milliseconds yieldEvery{20};
+
+template <typename Work>
+auto runWhileYielding(Work work, Yield& yield) {
+    auto running = std::async(std::launch::async, std::move(work));
+    try {
+        while (running.wait_for(yieldEvery) != std::future_status::ready)
+            yield.DoEvents();
+    } catch (...) {
+        running.wait();  // the handles stay the worker's until it returns
+        throw;
+    }
+    return running.get();
+}
 }
 
 Recordset::Recordset() : d(std::make_unique<Impl>()) {}
@@ -34,23 +63,30 @@ Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset&&) noexcept = default;
 Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 
-void Recordset::Open(const QString& sql, Connection& connection, int, int) {
+void Recordset::Open(const QString& sql, Connection& connection, int, int, Yield* whileRunning) {
     if (isOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
     StmtHandle stmt = connection.takeStatement();
-    stmt.check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())));
-    d->start(std::move(stmt), connection);
+    // A client-side result is read and counted inside these two calls.
+    const bool counts = countsRows(connection);
+    auto execute = [&stmt, &sql, counts] {
+        stmt.check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())));
+        return counts ? rowCount(stmt) : -1LL;
+    };
+    const long long counted = whileRunning ? runWhileYielding(execute, *whileRunning) : execute();
+    d->start(std::move(stmt), connection, counted);
 }
 
 void Recordset::openTables(Connection& connection) {
     StmtHandle stmt = connection.takeStatement();
     stmt.check(SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0));
-    d->start(std::move(stmt), connection);
+    const long long counted = countsRows(connection) ? rowCount(stmt) : -1;
+    d->start(std::move(stmt), connection, counted);
     for (size_t i = 0; i < d->fields.size() && i < std::size(schemaColumnNames); ++i)
         d->fields[i].Name = QString::fromUtf16(schemaColumnNames[i]);
 }
 
-void Recordset::Impl::start(StmtHandle executed, Connection& connection) {
+void Recordset::Impl::start(StmtHandle executed, Connection& connection, long long counted) {
     stmt = std::move(executed);
     reader.setNarrowTextIsUtf8(connection.narrowTextIsUtf8());
     fields = reader.describe(stmt);
@@ -59,13 +95,8 @@ void Recordset::Impl::start(StmtHandle executed, Connection& connection) {
         return;
     }
     open = true;
-    recordCount = -1;
-    if (connection.CursorLocation == CursorLocationCode::Client) {
-        SQLLEN rows = -1;
-        stmt.check(SQLRowCount(stmt.get(), &rows));
-        recordCount = rows;
-        buffering = rows < 0;
-    }
+    recordCount = counted;
+    buffering = countsRows(connection) && counted < 0;
     if (buffering) {
         while (fetchFromDriver()) {
             std::vector<Value> row;

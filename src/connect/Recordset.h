@@ -7,6 +7,7 @@
 namespace tw {
 
 class Connection;
+class Yield;
 
 // Forward reading of a result. With a client-side cursor RecordCount is the
 // exact number of rows; with a server-side one it is -1.
@@ -18,8 +19,13 @@ public:
     Recordset& operator=(Recordset&&) noexcept;
 
     // Cursor and lock types are accepted for the caller's record; reading
-    // is always forward.
-    void Open(const QString& sql, Connection& connection, int cursorType = -1, int lockType = -1);
+    // is always forward. With whileRunning, the statement runs on a worker
+    // thread while this thread yields every few milliseconds, since a
+    // driver may read a whole result inside the one call; nothing else
+    // touches the connection meanwhile. A yield that throws lets the
+    // statement finish first, and its exception goes on.
+    void Open(const QString& sql, Connection& connection, int cursorType = -1, int lockType = -1,
+              Yield* whileRunning = nullptr);
     void Close();
     bool isOpen() const;
 

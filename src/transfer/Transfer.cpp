@@ -164,7 +164,11 @@ private:
             step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
         }
         const QString select = QStringLiteral("SELECT * FROM ") + quotedName(name, d.source.quote);
-        if (!step(L.openReader, [&] { m_reader->Open(select, *m_source, d.readerCursorType, d.readerLockType); }))
+        // The source may read its whole result inside the SELECT: the window
+        // keeps yielding while it runs.
+        if (!step(L.openReader, [&] {
+                m_reader->Open(select, *m_source, d.readerCursorType, d.readerLockType, &ui.yield);
+            }))
             return;
         if (!createTable(name)) {
             step(L.closeReader, [&] { m_reader->Close(); });
