@@ -125,6 +125,8 @@ Value ColumnReader::readUtf8(const StmtHandle& stmt, SQLUSMALLINT column) {
             return Value();
         const SQLLEN room = bufferBytes - 1;  // each piece ends with a terminating zero
         const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
+        if (!truncated && utf8.isEmpty())  // the usual short value: decoded without a copy
+            return Value::text(QString::fromUtf8(m_bytes.data(), indicator));
         utf8.append(m_bytes.data(), truncated ? room : indicator);
         if (!truncated)
             break;
