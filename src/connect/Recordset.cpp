@@ -70,7 +70,10 @@ void Recordset::Open(const QString& sql, Connection& connection, int, int, Yield
     // A client-side result is read and counted inside these two calls.
     const bool counts = countsRows(connection);
     auto execute = [&stmt, &sql, counts] {
-        stmt.check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQLINTEGER(sql.size())));
+        // Terminated, not counted: MariaDB Connector/ODBC reads past a
+        // given length when the text holds surrogate pairs (emoji), which
+        // crashed the program on long statements.
+        stmt.check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS));
         return counts ? rowCount(stmt) : -1LL;
     };
     const long long counted = whileRunning ? runWhileYielding(execute, *whileRunning) : execute();

@@ -201,3 +201,22 @@ TEST_F(DataAccessTest, ClosedObjectsRefuseWork) {
 }
 
 }
+
+namespace {
+
+// The MariaDB driver read past the given length of a statement holding
+// emoji; the second such megabyte statement of a process crashed.
+TEST(LongStatementTest, MegabyteStatementsWithEmojiRunOneAfterAnother) {
+    MySqlDatabase db("tw_long_statements");
+    db.exec("CREATE TABLE big (t LONGTEXT)");
+    QString text;
+    for (int i = 0; i < 200000; ++i)
+        text += QStringLiteral("😀é ");
+    for (int i = 0; i < 3; ++i)
+        db.exec("INSERT INTO big VALUES('" + text + "')");
+    Connection c = twtest::openMySql(db.connectString());
+    EXPECT_EQ(twtest::readRows(c, "SELECT COUNT(*), MIN(CHAR_LENGTH(t)), MAX(CHAR_LENGTH(t)) FROM big"),
+              twtest::Rows({{"3", "600000", "600000"}}));
+}
+
+}
