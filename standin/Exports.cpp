@@ -123,12 +123,12 @@ SQLRETURN setConnectAttr(Dbc& dbc, SQLINTEGER attribute, SQLPOINTER value) {
     return dbc.result();
 }
 
-template <class T>
-void putNumber(SQLPOINTER target, T value, SQLSMALLINT* length) {
+template <class T, class Length>
+void putNumber(SQLPOINTER target, T value, Length* length) {
     if (target)
         std::memcpy(target, &value, sizeof value);
     if (length)
-        *length = SQLSMALLINT(sizeof value);
+        *length = Length(sizeof value);
 }
 
 // The functions this driver exports, for SQLGetFunctions.
@@ -264,10 +264,7 @@ TW_EXPORT SQLRETURN SQL_API SQLGetConnectAttrW(SQLHDBC handle, SQLINTEGER attrib
         default:
             throw Error("HY092", "invalid attribute " + std::to_string(attribute));
         }
-        if (value)
-            std::memcpy(value, &number, sizeof number);
-        if (length)
-            *length = sizeof number;
+        putNumber(value, number, length);
         return SQL_SUCCESS;
     });
 }
@@ -452,10 +449,7 @@ TW_EXPORT SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribut
             // Descriptors among them: the driver manager keeps its own.
             throw Error("HY092", "invalid attribute " + std::to_string(attribute));
         }
-        if (value)
-            std::memcpy(value, &number, sizeof number);
-        if (length)
-            *length = sizeof number;
+        putNumber(value, number, length);
         return SQL_SUCCESS;
     });
 }
