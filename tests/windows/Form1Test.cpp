@@ -26,25 +26,14 @@ const QString mysqlFailure =
     "remotely and not just through web-based control panels.";
 const QString sybaseFailure = "Could not connect. Please check with your administrator.";
 
-class Form1Test : public twtest::WithApplication {
+class Form1Test : public twtest::WithStoredProfile {
 protected:
-    Form1Test() : mysql("windows_form1") {
-        QFile::remove(storeFile);
-        store.emplace();
-    }
+    Form1Test() : WithStoredProfile("windows_form1") {}
 
     Form1& openForm(const QString& folder = twtest::buildFolder()) {
         form = std::make_unique<Form1>(program.services(folder), *store);
         program.prompts.pointer = &form->pointer();
         return *form;
-    }
-    // The profile of a test database and the stand-in, as a previous run left it.
-    void storeWorkingProfile() {
-        twtest::TestProfile p;
-        mysql.fillProfile(p);
-        standin.fillProfile(p);
-        for (ProfileField f : allProfileFields)
-            store->SaveSetting(settingsKey(f), p.text(f));
     }
     void typeWorkingProfile() {
         mysql.fillProfile(form->profile());
@@ -58,18 +47,6 @@ protected:
         return keys;
     }
 
-    // Other test programs share the settings folder: leave no profile behind.
-    ~Form1Test() override {
-        form.reset();
-        store.reset();
-        QFile::remove(storeFile);
-    }
-
-    const QString storeFile = SettingsStore().fileName();
-    twtest::MySqlDatabase mysql;
-    twtest::StandinDatabase standin;
-    std::optional<SettingsStore> store;
-    twtest::ScriptedProgram program;
     std::unique_ptr<Form1> form;
 };
 

@@ -17,20 +17,14 @@ namespace {
 // Both windows drawn as the user sees them, over a few sample tables.
 // scripts/screenshots runs this on a real X display and keeps the pictures
 // (TW_SCREENSHOT_DIR).
-class ScreenshotTest : public twtest::WithApplication {
+class ScreenshotTest : public twtest::WithStoredProfile {
 protected:
-    ScreenshotTest() : mysql("windows_screens") {
-        QFile::remove(storeFile);
-        store.emplace();
+    ScreenshotTest() : WithStoredProfile("windows_screens") {
         for (const char* t : {"customers", "orders", "products", "order_items"})
             mysql.exec(QString("CREATE TABLE %1 (id INT)").arg(t));
         for (const char* t : {"Accounts", "Invoices", "stock"})
             standin.exec(QString("CREATE TABLE \"%1\" (id INTEGER)").arg(t));
-        twtest::TestProfile p;
-        mysql.fillProfile(p);
-        standin.fillProfile(p);
-        for (ProfileField f : allProfileFields)
-            store->SaveSetting(settingsKey(f), p.text(f));
+        storeWorkingProfile();
     }
     static QImage shot(QWidget& window, const char* name) {
         QApplication::processEvents();
@@ -40,18 +34,6 @@ protected:
             EXPECT_TRUE(image.save(QDir(folder).filePath(name))) << name;
         return image;
     }
-
-    // Other test programs share the settings folder: leave no profile behind.
-    ~ScreenshotTest() override {
-        store.reset();
-        QFile::remove(storeFile);
-    }
-
-    const QString storeFile = SettingsStore().fileName();
-    twtest::MySqlDatabase mysql;
-    twtest::StandinDatabase standin;
-    std::optional<SettingsStore> store;
-    twtest::ScriptedProgram program;
 };
 
 TEST_F(ScreenshotTest, TableManagerAndConnectionWindowAsShown) {

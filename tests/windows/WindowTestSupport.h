@@ -1,11 +1,13 @@
 #pragma once
 #include "TableManagerRig.h"
 #include "TestEnv.h"
+#include "connect/SettingsStore.h"
 #include "shell/MousePointer.h"
 #include "shell/ProgramEnd.h"
 #include "shell/ProgramServices.h"
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -13,6 +15,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 #include <ostream>
@@ -50,6 +53,35 @@ struct ScriptedProgram {
     CountingYield yield;
     tw::ProgramEnd end;
     tw::ProgramServices services(const QString& folder = buildFolder()) { return {prompts, yield, end, folder}; }
+};
+
+// A window test with a fresh settings store, a MySQL test database and the
+// stand-in. Other test programs share the settings folder, so no profile
+// is left behind.
+class WithStoredProfile : public WithApplication {
+protected:
+    explicit WithStoredProfile(const QString& mysqlName) : mysql(mysqlName) {
+        QFile::remove(storeFile);
+        store.emplace();
+    }
+    ~WithStoredProfile() override {
+        store.reset();
+        QFile::remove(storeFile);
+    }
+    // The profile of the test database and the stand-in, as a previous run left it.
+    void storeWorkingProfile() {
+        TestProfile p;
+        mysql.fillProfile(p);
+        standin.fillProfile(p);
+        for (tw::ProfileField f : tw::allProfileFields)
+            store->SaveSetting(tw::settingsKey(f), p.text(f));
+    }
+
+    const QString storeFile = tw::SettingsStore().fileName();
+    MySqlDatabase mysql;
+    StandinDatabase standin;
+    std::optional<tw::SettingsStore> store;
+    ScriptedProgram program;
 };
 
 // The user moving the mouse over a control (with no button held).
