@@ -1,3 +1,4 @@
+#include "connect/BoundedWait.h"
 #include "connect/Form1.h"
 #include "connect/SettingsStore.h"
 #include "shell/EventLoopYield.h"
@@ -5,6 +6,7 @@
 #include "shell/ProgramEnd.h"
 #include "shell/WindowLook.h"
 #include <QApplication>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -15,7 +17,10 @@ int main(int argc, char** argv) {
     tw::SettingsStore store;
     tw::Form1 form1({prompts, yield, end, QCoreApplication::applicationDirPath()}, store);
     form1.start();
-    if (end.requested())
-        return 0;
-    return app.exec();
+    const int code = end.requested() ? 0 : app.exec();
+    // A driver call still hanging must not hold the end of the program, nor
+    // run into the libraries as they unload.
+    if (tw::abandonedDriverCalls() > 0)
+        std::_Exit(code);
+    return code;
 }

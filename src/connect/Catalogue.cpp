@@ -1,5 +1,6 @@
 #include "connect/Catalogue.h"
 #include "connect/Connection.h"
+#include "connect/FailureReason.h"
 #include "connect/Recordset.h"
 
 namespace tw {
@@ -9,27 +10,37 @@ const QString odbcProvider = QStringLiteral("MSDASQL");
 
 // The checks answer one question: does the connection open. Every failure
 // of the open means it does not.
-bool opens(const QString& provider, const QString& connectString) {
+bool opens(const QString& provider, const QString& connectString, bool mysqlSide, QString* reason, Yield* yield) {
     Connection connection;
     try {
         connection.Provider = provider;
-        connection.Open(connectString);
+        connection.Open(connectString, yield);
+        if (reason)
+            reason->clear();
         return true;
-    } catch (const std::exception&) {
+    } catch (const ProgramEnding&) {
+        throw;
+    } catch (const std::exception& e) {
+        if (reason)
+            *reason = connectionFailureReason(e, mysqlSide);
         return false;
     }
 }
 }
 
-bool MySQLConnects(const ProfileFields& profile) { return opens({}, MySQLConnectString(profile)); }
+bool MySQLConnects(const ProfileFields& profile, QString* reason, Yield* whileWaiting) {
+    return opens({}, MySQLConnectString(profile), true, reason, whileWaiting);
+}
 
-bool SybaseConnects(const ProfileFields& profile) { return opens(odbcProvider, SybaseConnectString(profile)); }
+bool SybaseConnects(const ProfileFields& profile, QString* reason, Yield* whileWaiting) {
+    return opens(odbcProvider, SybaseConnectString(profile), false, reason, whileWaiting);
+}
 
 void ListMySQLTables(const ProfileFields& profile, TableList& list, Yield& yield) {
     Connection connection;
     connection.CursorLocation = CursorLocationCode::Client;  // RecordCount bounds the loop
-    connection.Open(MySQLConnectString(profile));
-    Recordset tables = connection.Execute(QStringLiteral("SHOW TABLES;"));
+    connection.Open(MySQLConnectString(profile), &yield);
+    Recordset tables = connection.Execute(QStringLiteral("SHOW TABLES;"), &yield);
     list.Clear();
     const long long count = tables.RecordCount();
     for (long long row = 1; row <= count; ++row) {
@@ -43,7 +54,7 @@ void ListMySQLTables(const ProfileFields& profile, TableList& list, Yield& yield
 void ListSybaseTables(const ProfileFields& profile, TableList& list, Yield& yield) {
     Connection connection;
     connection.Provider = odbcProvider;
-    connection.Open(SybaseConnectString(profile));
+    connection.Open(SybaseConnectString(profile), &yield);
     Recordset tables = connection.OpenSchema(adSchemaTables);
     list.Clear();
     while (!tables.isEOF()) {

@@ -1,14 +1,30 @@
 #include "connect/Connection.h"
+#include "connect/BoundedWait.h"
+#include "connect/ConnectionString.h"
 #include "connect/DbError.h"
 #include "connect/Recordset.h"
 
 namespace tw {
 
-struct Connection::Impl {
+namespace {
+// The driver's side of a connection. A call that was given up holds it until
+// the driver returns, so the handles are never freed under a running call.
+struct DriverSession {
     DbcHandle dbc;
     StmtHandle spare;
     bool connected = false;
+    ~DriverSession() {
+        spare.reset();
+        if (connected)
+            SQLDisconnect(dbc.get());
+    }
+};
+}
+
+struct Connection::Impl {
+    std::shared_ptr<DriverSession> session;
     bool utf8NarrowText = false;
+    QString description;
 };
 
 namespace {
@@ -19,6 +35,21 @@ QString odbcConnectString(const QString& adoString) {
     if (adoString.startsWith(dataSource, Qt::CaseInsensitive))
         return QStringLiteral("DSN=") + adoString.mid(dataSource.size());
     return adoString;
+}
+
+QString describeServer(const QString& odbc) {
+    const QString dsn = connectionStringAttribute(odbc, QStringLiteral("DSN"));
+    if (!dsn.isNull())
+        return QStringLiteral("The data source ") + dsn;
+    const QString driver = connectionStringAttribute(odbc, QStringLiteral("DRIVER"));
+    const bool mysql = driver.contains(QLatin1String("MySQL"), Qt::CaseInsensitive) ||
+                       driver.contains(QLatin1String("MariaDB"), Qt::CaseInsensitive);
+    QString port = connectionStringAttribute(odbc, QStringLiteral("PORT"));
+    if (port.isEmpty() && mysql)
+        port = QStringLiteral("3306");
+    const QString server = connectionStringAttribute(odbc, QStringLiteral("SERVER"));
+    return (mysql ? QStringLiteral("The MySQL server at ") : QStringLiteral("The server at ")) + server +
+           (port.isEmpty() ? QString() : u':' + port);
 }
 
 QString driverName(const DbcHandle& dbc) {
@@ -35,28 +66,37 @@ Connection::~Connection() { Close(); }
 Connection::Connection(Connection&&) noexcept = default;
 Connection& Connection::operator=(Connection&&) noexcept = default;
 
-void Connection::Open(const QString& connectionString) {
+void Connection::Open(const QString& connectionString, Yield* whileWaiting) {
     if (!Provider.isEmpty() && Provider.compare(u"MSDASQL", Qt::CaseInsensitive) != 0)
         throw DbError(QStringLiteral("Provider cannot be found. It may not be properly installed."));
     if (isOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
-    DbcHandle dbc(odbcEnvironment());
+    auto session = std::make_shared<DriverSession>();
+    session->dbc = DbcHandle(odbcEnvironment());
     if (ConnectionTimeout > 0)
-        dbc.check(SQLSetConnectAttrW(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                                     reinterpret_cast<SQLPOINTER>(SQLULEN(ConnectionTimeout)), 0));
+        session->dbc.check(SQLSetConnectAttrW(session->dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                                              reinterpret_cast<SQLPOINTER>(SQLULEN(ConnectionTimeout)), 0));
     const QString odbc = odbcConnectString(connectionString);
-    SQLWCHAR out[1024];
-    SQLSMALLINT outLength = 0;
-    dbc.check(SQLDriverConnectW(dbc.get(), nullptr, const_cast<SQLWCHAR*>(wide(odbc)), SQLSMALLINT(odbc.size()),
-                                out, SQLSMALLINT(std::size(out)), &outLength, SQL_DRIVER_NOPROMPT));
-    d->utf8NarrowText = driverName(dbc).startsWith(QLatin1String("libmaodbc"));
-    d->dbc = std::move(dbc);
-    d->connected = true;
+    const QString description = describeServer(odbc);
+    auto utf8 = std::make_shared<bool>(false);
+    waitBounded({[session, odbc, utf8] {
+                     SQLWCHAR out[1024];
+                     SQLSMALLINT outLength = 0;
+                     session->dbc.check(SQLDriverConnectW(session->dbc.get(), nullptr, const_cast<SQLWCHAR*>(wide(odbc)),
+                                                          SQL_NTS, out, SQLSMALLINT(std::size(out)), &outLength,
+                                                          SQL_DRIVER_NOPROMPT));
+                     session->connected = true;
+                     *utf8 = driverName(session->dbc).startsWith(QLatin1String("libmaodbc"));
+                 },
+                 ConnectionTimeout, whileWaiting, didNotAnswer(description, ConnectionTimeout), {}});
+    d->utf8NarrowText = *utf8;
+    d->description = description;
+    d->session = std::move(session);
 }
 
-Recordset Connection::Execute(const QString& sql) {
+Recordset Connection::Execute(const QString& sql, Yield* whileWaiting) {
     Recordset rs;
-    rs.Open(sql, *this);
+    rs.Open(sql, *this, -1, -1, whileWaiting);
     return rs;
 }
 
@@ -69,24 +109,20 @@ Recordset Connection::OpenSchema(int schema) {
 }
 
 void Connection::Close() {
-    if (!d || !d->connected)
-        return;
-    d->spare.reset();
-    SQLDisconnect(d->dbc.get());
-    d->dbc.reset();
-    d->connected = false;
+    if (d)
+        d->session.reset();
 }
 
-bool Connection::isOpen() const { return d && d->connected; }
+bool Connection::isOpen() const { return d && d->session; }
 
 SQLHDBC Connection::dbc() const {
     if (!isOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
-    return d->dbc.get();
+    return d->session->dbc.get();
 }
 
 StmtHandle Connection::takeStatement() {
-    StmtHandle stmt = d->spare ? std::move(d->spare) : StmtHandle(dbc());
+    StmtHandle stmt = isOpen() && d->session->spare ? std::move(d->session->spare) : StmtHandle(dbc());
     if (CommandTimeout >= 0)
         stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
                                    reinterpret_cast<SQLPOINTER>(SQLULEN(CommandTimeout)), 0));
@@ -95,9 +131,13 @@ StmtHandle Connection::takeStatement() {
 
 bool Connection::narrowTextIsUtf8() const { return d->utf8NarrowText; }
 
+QString Connection::serverDescription() const { return d->description; }
+
+std::shared_ptr<void> Connection::session() const { return d->session; }
+
 void Connection::giveBackStatement(StmtHandle stmt) {
     if (isOpen() && SQL_SUCCEEDED(SQLFreeStmt(stmt.get(), SQL_CLOSE)))
-        d->spare = std::move(stmt);
+        d->session->spare = std::move(stmt);
 }
 
 }

@@ -7,6 +7,7 @@
 namespace tw {
 
 class Recordset;
+class Yield;
 
 namespace CursorLocationCode {
 constexpr int Server = 2;
@@ -30,12 +31,16 @@ public:
     QString Provider;
     int CursorLocation = CursorLocationCode::Server;
     int CommandTimeout = 30;     // seconds, per statement; 0 waits for ever
-    int ConnectionTimeout = 15;  // seconds, for the login
+    int ConnectionTimeout = 15;  // seconds, for the whole open; 0 waits for ever
 
-    void Open(const QString& connectionString);
+    // The open runs on a thread of its own and is given up, with a clear
+    // error, when ConnectionTimeout runs out, even where the driver ignores
+    // its login timeout; whileWaiting runs meanwhile.
+    void Open(const QString& connectionString, Yield* whileWaiting = nullptr);
     // Runs one statement; a statement with a result gives its rows, any
-    // other an empty, closed row set.
-    Recordset Execute(const QString& sql);
+    // other an empty, closed row set. With whileWaiting, the statement runs
+    // on a thread of its own, bounded by CommandTimeout.
+    Recordset Execute(const QString& sql, Yield* whileWaiting = nullptr);
     // 20 (adSchemaTables): one row per table with TABLE_CATALOG,
     // TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE and DESCRIPTION.
     Recordset OpenSchema(int schema);
@@ -52,6 +57,13 @@ public:
     // MariaDB Connector/ODBC on a Unicode connection gives narrow text in
     // the connection's character set, utf8mb4.
     bool narrowTextIsUtf8() const;
+    // What a timeout names: "The MySQL server at HOST:PORT" or "The data
+    // source NAME".
+    QString serverDescription() const;
+    // Keeps the driver's session alive for a call running on another
+    // thread: after Close, such a call closes the session itself once the
+    // driver lets it go.
+    std::shared_ptr<void> session() const;
 
 private:
     struct Impl;

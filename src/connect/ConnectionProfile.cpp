@@ -1,4 +1,5 @@
 #include "connect/ConnectionProfile.h"
+#include "connect/ConnectionString.h"
 
 namespace tw {
 
@@ -23,13 +24,14 @@ QString defaultValue(ProfileField field) {
 }
 
 QString MySQLConnectString(const ProfileFields& p) {
-    return QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};") + "SERVER=" + p.text(ProfileField::Server) + ";" +
-           "USER=" + p.text(ProfileField::User) + ";" + "DATABASE=" + p.text(ProfileField::Database) + ";" +
-           "PASSWORD=" + p.text(ProfileField::Password) + ";" + "PORT=" + p.text(ProfileField::Port) + ";";
+    auto value = [&p](ProfileField f) { return connectionStringValue(p.text(f)); };
+    return QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};") + "SERVER=" + value(ProfileField::Server) + ";" +
+           "USER=" + value(ProfileField::User) + ";" + "DATABASE=" + value(ProfileField::Database) + ";" +
+           "PASSWORD=" + value(ProfileField::Password) + ";" + "PORT=" + value(ProfileField::Port) + ";";
 }
 
 QString SybaseConnectString(const ProfileFields& p) {
-    return QStringLiteral("Data Source=") + p.text(ProfileField::DataSourceName);
+    return QStringLiteral("Data Source=") + connectionStringValue(p.text(ProfileField::DataSourceName));
 }
 
 }

@@ -1,6 +1,7 @@
 #include "connect/Form1.h"
 #include "connect/Catalogue.h"
 #include "connect/Connection.h"
+#include "connect/FailureReason.h"
 #include "connect/SettingsStore.h"
 #include "shell/AppTitle.h"
 #include "shell/BusyControls.h"
@@ -66,19 +67,21 @@ QString sybaseHelpText() {
 // What the two "Test Connection" buttons differ in.
 struct ConnectionTest {
     const char* procedure;
+    bool mysqlSide;
     QString provider;  // set on the connection before the yield; empty for none
     QString (*connectString)(const ProfileFields& profile);
     QString failure;
 };
 
 const ConnectionTest mysqlTest{
-    "PushButton5_Click", {}, &MySQLConnectString,
+    "PushButton5_Click", true, {}, &MySQLConnectString,
     QStringLiteral("Could not connect. Please check with your administrator. Make sure you are allowed to connect to "
                    "your database remotely and not just through web-based control panels.")};
-const ConnectionTest sybaseTest{"PushButton2_Click", QStringLiteral("MSDASQL"), &SybaseConnectString,
+const ConnectionTest sybaseTest{"PushButton2_Click", false, QStringLiteral("MSDASQL"), &SybaseConnectString,
                                 QStringLiteral("Could not connect. Please check with your administrator.")};
 
-void testConnection(const ConnectionTest& test, const ProgramServices& services, MousePointer& pointer,
+// True when the connection opened; a failure's box adds the driver's own words.
+bool testConnection(const ConnectionTest& test, const ProgramServices& services, MousePointer& pointer,
                     const ProfileFields& profile) {
     Guard guard(services.prompts, location(test.procedure));
     std::optional<Connection> connection;
@@ -91,14 +94,16 @@ void testConnection(const ConnectionTest& test, const ProgramServices& services,
         if (!test.provider.isEmpty())
             connection->Provider = test.provider;
         services.yield.DoEvents();
-        connection->Open(test.connectString(profile));
+        connection->Open(test.connectString(profile), &services.yield);
         services.prompts.MsgBox(QStringLiteral("Connection successful."));
         pointer.setMousePointer(PointerCode::Arrow);
+        return true;
     } catch (const ProgramEnding&) {
         throw;
-    } catch (const std::exception&) {
-        services.prompts.MsgBox(test.failure);
+    } catch (const std::exception& e) {
+        services.prompts.MsgBox(test.failure + "\r\r" + connectionFailureReason(e, test.mysqlSide));
         pointer.setMousePointer(PointerCode::Arrow);
+        return false;
     }
 }
 
@@ -138,6 +143,7 @@ Form1::Form1(const ProgramServices& services, SettingsStore& store)
     setFont(windowFont());
     buildControls();
     m_profile = new ProfileBinding({Text1, Text2, Text3, Text4, Text5, Text6}, m_store, this);
+    m_profile->onStoreProblem([this](const QString& message) { m_services.prompts.MsgBox(message); });
     wireEvents();
     fixClientSize(*this, clientWidth, clientHeight);
     centreOnScreen(*this);
@@ -172,6 +178,15 @@ void Form1::buildControls() {
 
     PushButton4 = button(this, "Next >", 120, 4610, 7800, 405);
 
+    for (QLabel** reason : {&MySqlReason, &SybaseReason}) {
+        *reason = new QLabel(this);
+        (*reason)->setWordWrap(true);
+        (*reason)->setTextFormat(Qt::PlainText);
+        (*reason)->setTextInteractionFlags(Qt::TextSelectableByMouse);  // so a command in it can be copied
+        (*reason)->setStyleSheet(QStringLiteral("color: #a00000;"));
+        (*reason)->hide();
+    }
+
     for (QWidget* white : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Frame2),
                            static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label3),
                            static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label5), static_cast<QWidget*>(Label6)})
@@ -182,6 +197,36 @@ void Form1::buildControls() {
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Text1->setFocus();
+}
+
+// With no reason shown, everything stands where it always has; a reason line
+// pushes what is below its frame down and makes the window taller.
+void Form1::placeBelowFrames() {
+    constexpr int gap = 60;
+    auto reasonHeight = [](QLabel* line) {
+        return line->isHidden() ? 0 : line->heightForWidth(pixels(7800)) * twipsPerPixel + gap;
+    };
+    const int mysqlExtra = reasonHeight(MySqlReason);
+    const int sybaseExtra = reasonHeight(SybaseReason);
+    placeInTwips(*MySqlReason, 120, 2985 + gap, 7800, std::max(mysqlExtra - gap, 0));
+    placeInTwips(*Frame2, 120, 3060 + mysqlExtra, 7800, 1425);
+    placeInTwips(*SybaseReason, 120, 4485 + mysqlExtra + gap, 7800, std::max(sybaseExtra - gap, 0));
+    placeInTwips(*PushButton4, 120, 4610 + mysqlExtra + sybaseExtra, 7800, 405);
+    fixClientSize(*this, clientWidth, clientHeight + mysqlExtra + sybaseExtra);
+}
+
+void Form1::showReason(QLabel* line, const QString& reason) {
+    line->setText(reason);
+    line->setToolTip(reason);
+    line->setVisible(!reason.isEmpty());
+    placeBelowFrames();
+}
+
+bool Form1::checkConnects(bool (*check)(const ProfileFields&, QString*, Yield*), QLabel* reasonLine) {
+    QString reason;
+    const bool connects = check(*m_profile, &reason, &m_services.yield);
+    showReason(reasonLine, reason);
+    return connects;
 }
 
 void Form1::wireEvents() {
@@ -232,14 +277,15 @@ void Form1::Form_Load() {
     const QString handFile = programFile(m_services.programFolder, QStringLiteral("HAND-M.CUR"));
     if (guard.test(124, [&] { return FileExists(handFile); }))
         guard.step(126, [&] { m_pointer.setMouseIcon(loadCursor(handFile)); });
+    m_profile->tellStoreProblemOnce();  // a settings file that cannot even be read
     int line = 128;
     for (ProfileField field : allProfileFields) {
         guard.step(line, [&] { m_profile->setText(field, m_store.GetSetting(settingsKey(field), defaultValue(field))); });
         line += 2;
     }
-    if (guard.test(140, [&] { return !MySQLConnects(*m_profile); }))
+    if (guard.test(140, [&] { return !checkConnects(&MySQLConnects, MySqlReason); }))
         return;
-    if (guard.test(142, [&] { return !SybaseConnects(*m_profile); }))
+    if (guard.test(142, [&] { return !checkConnects(&SybaseConnects, SybaseReason); }))
         return;
     guard.step(144, [&] { PushButton4_Click(); });
 }
@@ -254,8 +300,16 @@ void Form1::PushButton3_Click() {
     guard.step(100, [&] { m_services.prompts.MsgBox(sybaseHelpText()); });
 }
 
-void Form1::PushButton5_Click() { testConnection(mysqlTest, m_services, m_pointer, *m_profile); }
-void Form1::PushButton2_Click() { testConnection(sybaseTest, m_services, m_pointer, *m_profile); }
+// A side that connects here loses its reason line.
+void Form1::PushButton5_Click() {
+    if (testConnection(mysqlTest, m_services, m_pointer, *m_profile))
+        showReason(MySqlReason, {});
+}
+
+void Form1::PushButton2_Click() {
+    if (testConnection(sybaseTest, m_services, m_pointer, *m_profile))
+        showReason(SybaseReason, {});
+}
 
 Form2& Form1::tableManager() {
     if (!m_form2) {
@@ -269,8 +323,8 @@ void Form1::PushButton4_Click() {
     Guard guard(m_services.prompts, location("PushButton4_Click"));
     guard.step(100, [&] { m_pointer.setMousePointer(PointerCode::Hourglass); });
     // A check that fails shows nothing: the pointer goes back and the window stays.
-    if (!guard.test(102, [&] { return !MySQLConnects(*m_profile); }) &&
-        !guard.test(104, [&] { return !SybaseConnects(*m_profile); })) {
+    if (!guard.test(102, [&] { return !checkConnects(&MySQLConnects, MySqlReason); }) &&
+        !guard.test(104, [&] { return !checkConnects(&SybaseConnects, SybaseReason); })) {
         guard.step(106, [&] { ListMySQLTables(*m_profile, *tableManager().List1, m_services.yield); });
         guard.step(108, [&] { ListSybaseTables(*m_profile, *tableManager().List2, m_services.yield); });
         guard.step(110, [&] {

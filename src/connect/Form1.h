@@ -48,6 +48,12 @@ public:
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6;
     QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5, *Text6;
     QPushButton *PushButton1, *PushButton2, *PushButton3, *PushButton4, *PushButton5;
+    // Why a stored or typed connection did not open, under the frame it
+    // concerns; hidden while empty.
+    QLabel *MySqlReason, *SybaseReason;
+
+    // Shows or clears the reason line of a side; the window grows to fit it.
+    void showReason(QLabel* line, const QString& reason);
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
@@ -55,6 +61,8 @@ protected:
 
 private:
     void buildControls();
+    void placeBelowFrames();
+    bool checkConnects(bool (*check)(const ProfileFields&, QString*, Yield*), QLabel* reasonLine);
     void wireEvents();
     Form2& tableManager();
     QList<QWidget*> buttons() const;

@@ -35,13 +35,15 @@ void checkOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle) {
     throw DbError(std::move(records));
 }
 
+// Never freed: a driver call the program stopped waiting for may still run
+// on it while the process ends.
 SQLHENV odbcEnvironment() {
-    static EnvHandle env = [] {
-        EnvHandle h(SQL_NULL_HANDLE);
-        h.check(SQLSetEnvAttr(h.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0));
+    static EnvHandle* env = [] {
+        auto* h = new EnvHandle(SQL_NULL_HANDLE);
+        h->check(SQLSetEnvAttr(h->get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0));
         return h;
     }();
-    return env.get();
+    return env->get();
 }
 
 }

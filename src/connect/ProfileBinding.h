@@ -3,6 +3,7 @@
 #include "connect/SettingsStore.h"
 #include <QObject>
 #include <array>
+#include <functional>
 
 class QLineEdit;
 
@@ -26,10 +27,17 @@ public:
     // writes it straight back.
     void load();
 
+    // Told once a run, the first time the store cannot be read or written:
+    // the fields keep their text for the run, but it will not be there next time.
+    void onStoreProblem(std::function<void(const QString& message)> tell) { m_tell = std::move(tell); }
+    void tellStoreProblemOnce();
+
 private:
     QLineEdit* edit(ProfileField field) const { return m_edits[size_t(field)]; }
     std::array<QLineEdit*, 6> m_edits;
     SettingsStore& m_store;
+    std::function<void(const QString&)> m_tell;
+    bool m_told = false;
 };
 
 }

@@ -1,11 +1,10 @@
 #include "connect/Recordset.h"
+#include "connect/BoundedWait.h"
 #include "connect/ColumnReader.h"
 #include "connect/Connection.h"
 #include "connect/DbError.h"
 #include "shell/Yield.h"
-#include <chrono>
 #include <deque>
-#include <future>
 
 namespace tw {
 
@@ -40,22 +39,6 @@ long long rowCount(const StmtHandle& stmt) {
     return rows;
 }
 
-// Well below the longest pause a window may take between two yields, and
-// more than a small statement needs, so that one runs without any.
-constexpr std::chrono::milliseconds yieldEvery{20};
-
-template <typename Work>
-auto runWhileYielding(Work work, Yield& yield) {
-    auto running = std::async(std::launch::async, std::move(work));
-    try {
-        while (running.wait_for(yieldEvery) != std::future_status::ready)
-            yield.DoEvents();
-    } catch (...) {
-        running.wait();  // the handles stay the worker's until it returns
-        throw;
-    }
-    return running.get();
-}
 }
 
 Recordset::Recordset() : d(std::make_unique<Impl>()) {}
@@ -66,18 +49,37 @@ Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 void Recordset::Open(const QString& sql, Connection& connection, int, int, Yield* whileRunning) {
     if (isOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is open."));
-    StmtHandle stmt = connection.takeStatement();
     // A client-side result is read and counted inside these two calls.
     const bool counts = countsRows(connection);
-    auto execute = [&stmt, &sql, counts] {
+    auto execute = [sql, counts](const StmtHandle& stmt) {
         // Terminated, not counted: MariaDB Connector/ODBC reads past a
         // given length when the text holds surrogate pairs (emoji), which
         // crashed the program on long statements.
         stmt.check(SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS));
         return counts ? rowCount(stmt) : -1LL;
     };
-    const long long counted = whileRunning ? runWhileYielding(execute, *whileRunning) : execute();
-    d->start(std::move(stmt), connection, counted);
+    if (!whileRunning) {
+        StmtHandle stmt = connection.takeStatement();
+        const long long counted = execute(stmt);
+        d->start(std::move(stmt), connection, counted);
+        return;
+    }
+    // The statement and the session it runs on belong to the call until it
+    // returns; a call given up keeps them, and the connection is closed.
+    struct Running {
+        std::shared_ptr<void> session;
+        StmtHandle stmt;
+        long long counted = -1;
+        ~Running() { stmt.reset(); }
+    };
+    auto running = std::make_shared<Running>();
+    running->session = connection.session();
+    running->stmt = connection.takeStatement();
+    waitBounded({[running, execute] { running->counted = execute(running->stmt); }, connection.CommandTimeout,
+                 whileRunning,
+                 didNotAnswer(connection.serverDescription(), connection.CommandTimeout),
+                 [&connection] { connection.Close(); }});
+    d->start(std::move(running->stmt), connection, running->counted);
 }
 
 void Recordset::openTables(Connection& connection) {

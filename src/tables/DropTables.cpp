@@ -32,7 +32,7 @@ void dropTables(const DropForm& form, TableManagerUi& ui) {
                 if (!guard.test(line.selected, [&] { return list.Selected(i); }))
                     continue;
                 // The list only loses a table the database has dropped.
-                if (guard.step(line.execute, [&] { connection->Execute(dropStatement(form.side, list.List(i))); }))
+                if (guard.step(line.execute, [&] { connection->Execute(dropStatement(form.side, list.List(i)), &ui.yield); }))
                     guard.step(line.remove, [&] { list.RemoveItem(i); });
             }
         }

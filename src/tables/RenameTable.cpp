@@ -35,7 +35,7 @@ void renameSelected(const RenameForm& form, TableManagerUi& ui, TableList& list,
         if (newName.isEmpty())
             continue;
         // The list only shows the new name once the database has taken it.
-        if (!guard.step(line.execute, [&] { connection.Execute(renameStatement(form.side, oldName, newName)); }))
+        if (!guard.step(line.execute, [&] { connection.Execute(renameStatement(form.side, oldName, newName), &ui.yield); }))
             continue;
         guard.step(line.remove, [&] { list.RemoveItem(i); });
         guard.step(line.add, [&] { list.AddItem(newName); });

@@ -44,7 +44,7 @@ std::optional<Connection> openSideConnection(Guard& guard, const TableSide& side
     guard.step(102, [&] { ui.pointer.setMousePointer(PointerCode::Hourglass); });
     if (!side.provider.isEmpty())
         guard.step(side.providerLine, [&] { connection.value().Provider = side.provider; });
-    if (!guard.step(side.openLine, [&] { connection.value().Open(side.connectString(ui.profile)); }))
+    if (!guard.step(side.openLine, [&] { connection.value().Open(side.connectString(ui.profile), &ui.yield); }))
         connection.reset();
     return connection;
 }

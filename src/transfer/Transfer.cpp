@@ -123,7 +123,7 @@ private:
         if (side.viaProvider)
             step(next(), [&] { c.Provider = QStringLiteral("MSDASQL"); });
         const bool opened = step(next(), [&] {
-            c.Open(side.connectString(ui.profile));
+            c.Open(side.connectString(ui.profile), &ui.yield);
             if (isTarget && side.readsSqlMode)
                 m_syntax.backslashEscapes = readsBackslashEscapes(c);
         });

@@ -86,7 +86,7 @@ TEST_F(SettingsTest, EveryChangeIsOnDiskAtOnceAndLoadsBackNextRun) {
     EXPECT_EQ(again.text(ProfileField::Password), " p;w={x} ");
     EXPECT_EQ(again.text(ProfileField::DataSourceName), "Sales DSN");
     EXPECT_EQ(MySQLConnectString(again),
-              "DRIVER={MySQL ODBC 5.1 Driver};SERVER=;USER=ad;DATABASE=;PASSWORD= p;w={x} ;PORT=3306;");
+              "DRIVER={MySQL ODBC 5.1 Driver};SERVER=;USER=ad;DATABASE=;PASSWORD={ p;w={x}} };PORT=3306;");
     EXPECT_EQ(SybaseConnectString(again), "Data Source=Sales DSN");
     qDeleteAll(next);
 }

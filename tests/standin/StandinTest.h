@@ -43,4 +43,3 @@ protected:
 };
 
 inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os << s.toStdString(); }
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

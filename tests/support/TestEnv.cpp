@@ -3,7 +3,11 @@
 #include <QFile>
 #include <QSettings>
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace twtest {
 
@@ -152,5 +156,24 @@ QStringList ScriptedPrompts::texts() const {
         t << p.text;
     return t;
 }
+
+}
+
+namespace twtest {
+
+// The kernel completes each connection from the backlog; nobody reads or writes.
+SilentListener::SilentListener() {
+    m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(m_socket, 16) != 0 || ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("cannot listen on 127.0.0.1");
+    m_port = ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener() { ::close(m_socket); }
 
 }

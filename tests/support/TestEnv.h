@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <ostream>
 #include <map>
 #include <vector>
 
@@ -90,3 +91,25 @@ private:
 };
 
 }
+
+namespace twtest {
+
+// A port on 127.0.0.1 that takes connections and never says a word, as a
+// stopped server or another service's port does.
+class SilentListener {
+public:
+    SilentListener();
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    QString port() const { return QString::number(m_port); }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+};
+
+}
+
+// Failures show text as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Readable values in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace twtest {
 
 // One database of the rig as the transfer tests see it.

@@ -20,9 +20,6 @@
 
 #include <ostream>
 
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace twtest {
 
 // Scripted prompts that also note the window pointer at the moment each box

@@ -1,0 +1,86 @@
+#include "connect/BoundedWait.h"
+#include "connect/DbError.h"
+#include "shell/Yield.h"
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace tw {
+
+namespace {
+// Well below the longest pause a window may take between two yields, and
+// more than a small statement needs, so that one runs without any.
+constexpr std::chrono::milliseconds yieldEvery{20};
+
+std::atomic<int> abandoned{0};
+
+struct CallState {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::exception_ptr failure;
+};
+}
+
+QString didNotAnswer(const QString& serverDescription, int seconds) {
+    return serverDescription + (seconds == 1 ? QStringLiteral(" did not answer within 1 second")
+                                             : QStringLiteral(" did not answer within %1 seconds").arg(seconds));
+}
+
+int abandonedDriverCalls() { return abandoned.load(); }
+
+void waitBounded(BoundedCall call) {
+    auto state = std::make_shared<CallState>();
+    std::thread([state, work = std::move(call.work)] {
+        std::exception_ptr failure;
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        std::lock_guard lock(state->mutex);
+        state->failure = failure;
+        state->done = true;
+        state->finished.notify_all();
+    }).detach();
+
+    using Clock = std::chrono::steady_clock;
+    const bool bounded = call.seconds > 0;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(bounded ? call.seconds : 0);
+    auto abandon = [&] {
+        ++abandoned;
+        if (call.onAbandon)
+            call.onAbandon();
+    };
+    std::unique_lock lock(state->mutex);
+    for (;;) {
+        auto slice = call.yield ? yieldEvery : std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::hours(1));
+        if (bounded)
+            slice = std::min(slice, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()) +
+                                        std::chrono::milliseconds(1));
+        if (state->finished.wait_for(lock, slice, [&] { return state->done; }))
+            break;
+        if (bounded && Clock::now() >= deadline) {
+            abandon();
+            throw DbError({{QStringLiteral("HYT00"), 0, call.timeoutText}});
+        }
+        if (call.yield) {
+            lock.unlock();
+            try {
+                call.yield->DoEvents();
+            } catch (...) {
+                std::lock_guard relock(state->mutex);
+                if (!state->done)
+                    abandon();
+                throw;
+            }
+            lock.lock();
+        }
+    }
+    if (state->failure)
+        std::rethrow_exception(state->failure);
+}
+
+}
