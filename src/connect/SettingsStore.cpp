@@ -41,7 +41,7 @@ QString unwritableReason(const QString& path) {
     if (fd >= 0)
         ::close(fd);
     const QString folder = QFileInfo(path).absolutePath();
-    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+    if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK, AT_EACCESS) != 0)
         return QStringLiteral("its folder %1 cannot be written: %2").arg(folder, systemReason(errno));
     return QStringLiteral("it could not be written");
 }

@@ -1,8 +1,11 @@
+#include "TableManagerRig.h"
 #include "TestEnv.h"
 #include "connect/Catalogue.h"
 #include "connect/DbError.h"
 #include "shell/Yield.h"
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <chrono>
 #include <gtest/gtest.h>
 
@@ -12,12 +15,6 @@ using twtest::StandinDatabase;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class CountingYield : public Yield {
-public:
-    void DoEvents() override { ++count; }
-    int count = 0;
-};
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -89,7 +86,7 @@ TEST_F(FieldValuesTest, OrdinaryValuesStandAsTyped) {
 class BoundedWaitTest : public ::testing::Test {
 protected:
     twtest::SilentListener silent;
-    CountingYield yield;
+    twtest::CountingYield yield;
     QString silentMySql() const {
         twtest::TestProfile p;
         p.setText(ProfileField::Server, "127.0.0.1");
@@ -148,6 +145,63 @@ TEST_F(BoundedWaitTest, AnOpenWithoutAYieldIsBoundedToo) {
     const Clock::time_point start = Clock::now();
     EXPECT_THROW(c.Open(silentMySql()), DbError);
     EXPECT_LT(secondsSince(start), 2.0);
+}
+
+}
+
+namespace {
+
+// A machine where the MariaDB driver is registered only under its own name,
+// as Debian's package leaves it. The driver manager caches what it read of
+// odbcinst.ini, so each case runs in a process of its own.
+class UnregisteredDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        ASSERT_TRUE(folder.isValid());
+        QFile ini(folder.filePath("odbcinst.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[MariaDB Unicode]\nDriver=" + mariadbLibrary().toUtf8() + "\n");
+    }
+    static QString mariadbLibrary() { return "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so"; }
+    static QString command() {
+        return "printf '[MySQL ODBC 5.1 Driver]\\nDriver=" + mariadbLibrary() + "\\n' | sudo odbcinst -i -d -r";
+    }
+    // Ends the process: 0 when the check gave what was expected, else 1 with the reason on stderr.
+    [[noreturn]] void checkInThisProcess(bool expectConnects, const QString& expectedReason) {
+        qputenv("ODBCSYSINI", folder.path().toUtf8());
+        twtest::TestProfile profile;
+        profile.setText(ProfileField::Server, "127.0.0.1");
+        profile.setText(ProfileField::Port, twtest::mysqlPort());
+        profile.setText(ProfileField::User, twtest::mysqlUser());
+        profile.setText(ProfileField::Password, twtest::mysqlPassword());
+        QString reason;
+        const bool connects = MySQLConnects(profile, &reason);
+        const bool asExpected = connects == expectConnects && reason == expectedReason;
+        if (!asExpected)
+            fprintf(stderr, "connects %d, reason: %s\n", int(connects), qPrintable(reason));
+        std::_Exit(asExpected ? 0 : 1);
+    }
+    QTemporaryDir folder;
+};
+
+TEST_F(UnregisteredDriverTest, TheReasonNamesTheMissingDriverAndTheCommandThatRegistersIt) {
+    EXPECT_EXIT(checkInThisProcess(false, "No ODBC driver is registered under the name \"MySQL ODBC 5.1 Driver\". "
+                                          "Register the installed driver under that name with: " + command()),
+                ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(UnregisteredDriverTest, TheGivenCommandRegistersTheDriverSoTheProfileConnects) {
+    QString asRoot = command();
+    asRoot.replace("sudo ", "");
+    QProcess odbcinst;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ODBCSYSINI", folder.path());
+    odbcinst.setProcessEnvironment(env);
+    odbcinst.start("/bin/sh", {"-c", asRoot});
+    ASSERT_TRUE(odbcinst.waitForFinished());
+    ASSERT_EQ(odbcinst.exitCode(), 0) << odbcinst.readAllStandardError().toStdString();
+    EXPECT_EXIT(checkInThisProcess(true, ""), ::testing::ExitedWithCode(0), "");
 }
 
 }

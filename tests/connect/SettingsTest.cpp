@@ -7,7 +7,9 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 #include <memory>
+#include <QProcess>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tw;
 
@@ -98,6 +100,124 @@ TEST_F(SettingsTest, SettingsFileIsReadableByItsOwnerOnly) {
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(store().fileName()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600);
+}
+
+// Settings kept in a folder of the test's own, as a user who cannot write
+// there: as root, the test acts as "nobody", since root may write anywhere.
+class UnwritableSettingsTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        SettingsTest::SetUp();
+        char pattern[] = "/tmp/tw-settings-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = QString::fromLocal8Bit(pattern);
+        if (::geteuid() == 0)
+            ASSERT_EQ(::chown(pattern, nobody, nobody), 0);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+    }
+    void TearDown() override {
+        actAsOwner();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
+        QProcess::execute("chmod", {"-R", "u+rwx", folder});
+        QDir(folder).removeRecursively();
+        SettingsTest::TearDown();
+    }
+    void actAsUser() {
+        if (::getuid() == 0 && ::geteuid() == 0) {
+            ASSERT_EQ(::setegid(nobody), 0);
+            ASSERT_EQ(::seteuid(nobody), 0);
+        }
+    }
+    void actAsOwner() {
+        if (::getuid() == 0 && ::geteuid() != 0) {
+            ASSERT_EQ(::seteuid(0), 0);
+            ASSERT_EQ(::setegid(0), 0);
+        }
+    }
+    QString file() const { return folder + "/Veltrano.ini"; }
+    void writeFile(const QByteArray& text, mode_t mode) {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), mode), 0);
+    }
+    QByteArray fileText() const {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    static mode_t modeOf(const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 07777;
+    }
+
+    // Runs a session of typing: the profile loads, then the user types.
+    QStringList typeIntoTheFields(SettingsStore& settings) {
+        QStringList told;
+        ProfileBinding binding(edits, settings);
+        binding.onStoreProblem([&](const QString& message) { told << message; });
+        binding.tellStoreProblemOnce();
+        binding.load();
+        edits[2]->setText("a");
+        edits[2]->setText("ad");
+        edits[3]->setText("secret");
+        return told;
+    }
+
+    static constexpr uid_t nobody = 65534;
+    QString folder;
+};
+
+TEST_F(UnwritableSettingsTest, AReadOnlyFileIsToldOnceAndWhatIsTypedStaysForTheRun) {
+    const QByteArray before = "[Tablewright]\nServer=db.example\n";
+    actAsUser();
+    writeFile(before, 0400);
+    SettingsStore settings;
+    const QStringList told = typeIntoTheFields(settings);
+    ASSERT_EQ(told.size(), 1) << told.join(" | ").toStdString();
+    EXPECT_EQ(told[0], "Tablewright cannot keep its settings in " + file() +
+                           ": Permission denied.\r\rWhat you type is used until the program ends, but it will not be "
+                           "there the next time.");
+    EXPECT_EQ(edits[0]->text(), "db.example");
+    EXPECT_EQ(edits[2]->text(), "ad");
+    EXPECT_EQ(settings.GetSetting("User", ""), "ad");
+    EXPECT_EQ(fileText(), before);
+}
+
+TEST_F(UnwritableSettingsTest, AReadOnlyFolderIsToldOnceNamingTheFolder) {
+    actAsUser();
+    writeFile("[Tablewright]\nServer=db.example\n", 0600);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0500), 0);
+    SettingsStore settings;
+    const QStringList told = typeIntoTheFields(settings);
+    ASSERT_EQ(told.size(), 1) << told.join(" | ").toStdString();
+    EXPECT_TRUE(told[0].contains(file() + ": its folder " + folder + " cannot be written: Permission denied."))
+        << told[0].toStdString();
+    EXPECT_EQ(settings.GetSetting("Password", ""), "secret");
+}
+
+TEST_F(UnwritableSettingsTest, ASettingsPathThatIsAFolderIsToldAtStartUp) {
+    ASSERT_TRUE(QDir(folder).mkdir("Veltrano.ini"));
+    SettingsStore settings;
+    EXPECT_EQ(settings.problem(), "it is a folder");
+    const QStringList told = typeIntoTheFields(settings);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].startsWith("Tablewright cannot keep its settings in " + file() + ": it is a folder."));
+    EXPECT_EQ(edits[3]->text(), "secret");
+}
+
+TEST_F(UnwritableSettingsTest, FoldersAndFileAreTheOwnersOnlyWhateverTheUmask) {
+    const QString deeper = folder + "/config/tablewright";
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, deeper);
+    const mode_t before = ::umask(0);
+    SettingsStore settings;
+    const bool written = settings.SaveSetting("Server", "db.example");
+    ::umask(before);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(settings.problem(), "");
+    EXPECT_EQ(modeOf(folder + "/config"), 0700u);
+    EXPECT_EQ(modeOf(deeper), 0700u);
+    EXPECT_EQ(modeOf(deeper + "/Veltrano.ini"), 0600u);
 }
 
 TEST(ConnectStringTest, DefaultsAndEmptyDataSourceName) {

@@ -4,6 +4,7 @@
 #include "shell/ErrorReport.h"
 #include "shell/LookAndFeel.h"
 #include "tables/Form2.h"
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFocusEvent>
 #include <QFontInfo>
@@ -158,9 +159,56 @@ TEST_F(Form1Test, NextWithAWrongDataSourceNameShowsNothingAndStays) {
     f.Text6->setText("tw_no_such_source");
     f.PushButton4->click();
     EXPECT_TRUE(program.prompts.shown.empty());
+    EXPECT_TRUE(f.MySqlReason->isHidden());
+    EXPECT_EQ(f.SybaseReason->text(), "[unixODBC][Driver Manager]Data source name not found and no default driver specified");
+    EXPECT_FALSE(f.SybaseReason->isHidden());
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(f.tableManagerIfLoaded() == nullptr || !f.tableManagerIfLoaded()->isVisible());
     EXPECT_EQ(f.pointer().mousePointer(), PointerCode::Arrow);
+}
+
+TEST_F(Form1Test, AStoredProfileThatStoppedWorkingSaysWhyUnderItsFrameUntilThatSideConnects) {
+    storeWorkingProfile();
+    store->SaveSetting("Password", "no longer the password");
+    Form1& f = openForm();
+    const int usualHeight = f.height();
+    f.start();
+
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(program.prompts.shown.empty()) << "the reason is a line, not a box";
+    EXPECT_FALSE(f.MySqlReason->isHidden());
+    EXPECT_TRUE(f.MySqlReason->text().contains("Access denied for user")) << f.MySqlReason->text().toStdString();
+    EXPECT_TRUE(f.SybaseReason->isHidden());
+    EXPECT_GT(f.MySqlReason->geometry().top(), f.Frame1->geometry().bottom());
+    EXPECT_GT(f.Frame2->geometry().top(), f.MySqlReason->geometry().bottom());
+    EXPECT_GT(f.height(), usualHeight);
+
+    f.Text4->setText(twtest::mysqlPassword());
+    f.PushButton5->click();
+    EXPECT_EQ(program.prompts.texts(), QStringList({"Connection successful."}));
+    EXPECT_TRUE(f.MySqlReason->isHidden());
+    EXPECT_EQ(f.height(), usualHeight);
+    EXPECT_EQ(f.PushButton4->geometry(), (twtest::TwipsBox{120, 4610, 7800, 405}.pixels()));
+}
+
+TEST_F(Form1Test, AStoredPortThatNeverAnswersStillBringsUpTheWindowWithinTheBound) {
+    twtest::SilentListener silent;
+    storeWorkingProfile();
+    store->SaveSetting("Port", silent.port());
+    const QString silence = "The MySQL server at 127.0.0.1:" + silent.port() + " did not answer within 15 seconds";
+    Form1& f = openForm();
+    QElapsedTimer clock;
+    clock.start();
+    f.start();
+    EXPECT_LT(clock.elapsed(), 16000);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.MySqlReason->text(), silence);
+    EXPECT_GT(program.yield.count, 500) << "the window waited without repainting";
+
+    clock.restart();
+    f.PushButton5->click();
+    EXPECT_LT(clock.elapsed(), 16000);
+    EXPECT_EQ(program.prompts.texts(), QStringList({mysqlFailure + "\r\r" + silence}));
 }
 
 TEST_F(Form1Test, ButtonsAreDisabledWhileATestRunsAndBackAfterwards) {
