@@ -24,6 +24,7 @@ struct Recordset::Impl {
     void start(StmtHandle executed, Connection& connection, long long counted);
     bool fetchFromDriver();
     void advance();
+    void close();
 };
 
 namespace {
@@ -102,17 +103,33 @@ void Recordset::Impl::start(StmtHandle executed, Connection& connection, long lo
     open = true;
     recordCount = counted;
     buffering = countsRows(connection) && counted < 0;
-    if (buffering) {
-        while (fetchFromDriver()) {
-            std::vector<Value> row;
-            row.reserve(fields.size());
-            for (auto& f : fields)
-                row.push_back(std::move(f.Value));
-            buffered.push_back(std::move(row));
+    // A result whose first row cannot be read leaves the row set closed, so
+    // the next Open on it works.
+    try {
+        if (buffering) {
+            while (fetchFromDriver()) {
+                std::vector<Value> row;
+                row.reserve(fields.size());
+                for (auto& f : fields)
+                    row.push_back(std::move(f.Value));
+                buffered.push_back(std::move(row));
+            }
+            recordCount = qsizetype(buffered.size());
         }
-        recordCount = qsizetype(buffered.size());
+        advance();
+    } catch (...) {
+        close();
+        throw;
     }
-    advance();
+}
+
+void Recordset::Impl::close() {
+    stmt.reset();
+    fields.clear();
+    buffered.clear();
+    buffering = false;
+    open = false;
+    eof = true;
 }
 
 bool Recordset::Impl::fetchFromDriver() {
@@ -140,12 +157,7 @@ void Recordset::Impl::advance() {
 void Recordset::Close() {
     if (!d->open)
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));
-    d->stmt.reset();
-    d->fields.clear();
-    d->buffered.clear();
-    d->buffering = false;
-    d->open = false;
-    d->eof = true;
+    d->close();
 }
 
 bool Recordset::isOpen() const { return d->open; }

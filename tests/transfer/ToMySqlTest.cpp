@@ -110,6 +110,19 @@ TEST_F(ToMySqlTest, ARowTheReaderCannotReadGivesOneBoxAndIsNotSent) {
     EXPECT_EQ(targetRows("t"), Rows({{"1", "a"}, {"3", "c"}}));
 }
 
+TEST_F(ToMySqlTest, ATableWhoseFirstRowCannotBeReadIsSkippedAndTheNextTableIsCopied) {
+    seedSource("a", "n INTEGER", {"1", "2"});
+    seedSource("z", "n INTEGER", {"'not a number'", "2"});
+    selectInSource({"a", "z"});  // walked from the bottom: z first
+
+    send();
+
+    ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
+    EXPECT_TRUE(rig.prompts.shown[0].text.contains("invalid character value")) << rig.prompts.shown[0].text.toStdString();
+    EXPECT_EQ(targetRows("a"), Rows({{"1"}, {"2"}}));
+    EXPECT_EQ(targetList().entries(), QStringList({"a"}));
+}
+
 TEST_F(ToMySqlTest, ALostTargetConnectionGivesOneBoxAndEndsTheTransferKeepingTheRowsSent) {
     seedSource("a", "n INTEGER", {"1"});
     seedSource("b", "n INTEGER", {"1", "2", "3", "4"});
