@@ -20,6 +20,7 @@ std::vector<Field> ColumnReader::describe(const StmtHandle& stmt) {
         f.Name = fromWide(name, std::min<qsizetype>(nameLength, std::size(name) - 1));
         f.sqlType = sqlType;
         f.isUnsigned = isUnsigned == SQL_TRUE;
+        f.Nullable = nullable != SQL_NO_NULLS;
         f.Type = adoTypeOf(sqlType, f.isUnsigned);
         f.DefinedSize = qint64(size);
         f.Precision = int(std::min<SQLULEN>(size, 255));

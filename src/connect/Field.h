@@ -13,6 +13,7 @@ struct Field {
     int Precision = 0;        // decimal digits for exact numerics
     int NumericScale = 0;
     bool isUnsigned = false;
+    bool Nullable = true;     // false only where the driver says the column holds no NULL
     int sqlType = 0;          // the ODBC SQL type it was mapped from
     tw::Value Value;
 };

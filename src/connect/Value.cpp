@@ -20,6 +20,16 @@ Value Value::boolean(bool v) { Value x; x.m_kind = Kind::Boolean; x.m_v = v; ret
 Value Value::text(QString v) { Value x; x.m_kind = Kind::Text; x.m_v = std::move(v); return x; }
 Value Value::bytes(QByteArray v) { Value x; x.m_kind = Kind::Bytes; x.m_v = std::move(v); return x; }
 
+double Value::toDouble() const {
+    switch (m_kind) {
+    case Kind::Integer: return double(std::get<std::int64_t>(m_v));
+    case Kind::Unsigned: return double(std::get<std::uint64_t>(m_v));
+    case Kind::Double: return std::get<double>(m_v);
+    case Kind::Single: return double(std::get<float>(m_v));
+    default: return 0;
+    }
+}
+
 QString Value::toText() const {
     switch (m_kind) {
     case Kind::Null: return {};

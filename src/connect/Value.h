@@ -31,6 +31,7 @@ public:
     QString toText() const;
     QByteArray toBytes() const;  // the raw bytes of a Bytes value; UTF-8 otherwise
     bool toBool() const;         // Boolean values; numbers other than 0 are true
+    double toDouble() const;     // the number as a double (a single exactly); 0 for other kinds
 
     bool operator==(const Value& o) const = default;
 

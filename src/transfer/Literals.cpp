@@ -1,4 +1,6 @@
 #include "transfer/Literals.h"
+#include <cmath>
+#include <limits>
 
 namespace tw {
 
@@ -45,6 +47,16 @@ void appendBytes(QString& statement, const QByteArray& bytes, LiteralSyntax::Byt
 bool isInteger(const Value& value) {
     return value.kind() == Value::Kind::Integer || value.kind() == Value::Kind::Unsigned;
 }
+
+// A single-precision value's shortest text can read back, as a double,
+// above the largest single (3.4028235e+38 does), which a FLOAT column
+// refuses; the double holding the same value exactly is taken then.
+QString exactText(const Value& value) {
+    if (value.kind() == Value::Kind::Single &&
+        std::abs(value.toText().toDouble()) > double(std::numeric_limits<float>::max()))
+        return Value::real(value.toDouble()).toText();
+    return value.toText();
+}
 }
 
 void appendLiteral(QString& statement, const Value& value, ValueForm form, const LiteralSyntax& syntax) {
@@ -57,7 +69,7 @@ void appendLiteral(QString& statement, const Value& value, ValueForm form, const
     else if (form == ValueForm::Number && isInteger(value))
         statement += value.toText();
     else
-        appendQuoted(statement, value.toText(), syntax.backslashEscapes);
+        appendQuoted(statement, exactText(value), syntax.backslashEscapes);
 }
 
 }

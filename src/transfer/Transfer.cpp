@@ -159,7 +159,7 @@ private:
         // A table is skipped after a failed DROP, SELECT or CREATE, so no
         // rows go into a table that was not ours to fill.
         if (answer == MsgAnswer::Yes) {
-            if (!send(L.drop, QStringLiteral("DROP TABLE ") + quotedName(name, d.target.quote)))
+            if (!step(L.drop, [&] { dropUnlessMissing(name); }))
                 return;
             step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
         }
@@ -183,20 +183,39 @@ private:
         finishTable(name);
     }
 
+    // The list matched the name without regard to case; a server that
+    // tells case apart may hold no table of this exact name, and then there
+    // is nothing to drop and the copy goes on.
+    void dropUnlessMissing(const QString& name) {
+        try {
+            sendNow(QStringLiteral("DROP TABLE ") + quotedName(name, d.target.quote));
+        } catch (const DbError& e) {
+            if (e.sqlState() != u"42S02")
+                throw;
+        }
+    }
+
     bool createTable(const QString& name) {
         step(L.createStart, [&] { m_statement = QStringLiteral("CREATE TABLE ") + quotedName(name, d.target.quote) + u'('; });
         const int columns = m_reader->fieldCount();
         m_forms.assign(columns, ValueForm::Quoted);
+        std::vector<ColumnType> types(columns);
+        std::vector<QString> names(columns);
         for (int j = 0; j < columns; ++j) {
             yieldAt(L.columnYield);
             step(L.columnEntry, [&] {
                 const Field& field = m_reader->Fields(j);
-                const ColumnType type = d.columnType(typeKeyOf(field), field);
-                m_statement += quotedName(field.Name, d.target.quote) + u' ' + type.text + u',';
-                m_forms[j] = type.form;
+                types[j] = d.columnType(typeKeyOf(field), field);
+                names[j] = quotedName(field.Name, d.target.quote);
+                m_forms[j] = types[j].form;
             });
         }
         step(L.createEnd, [&] {
+            if (d.fitRow)
+                d.fitRow(types);
+            for (int j = 0; j < columns; ++j)
+                if (!names[j].isEmpty())
+                    m_statement += names[j] + u' ' + types[j].text + u',';
             m_statement.chop(1);
             m_statement += d.createTableEnd;
         });
@@ -244,11 +263,13 @@ private:
     }
 
     bool send(int line, const QString& sql) {
-        return step(line, [&] {
-            if (m_observer)
-                m_observer->sending(sql);
-            m_target->Execute(sql);
-        });
+        return step(line, [&] { sendNow(sql); });
+    }
+
+    void sendNow(const QString& sql) {
+        if (m_observer)
+            m_observer->sending(sql);
+        m_target->Execute(sql);
     }
 
     void end() {

@@ -53,6 +53,7 @@ struct TransferDirection {
     bool lowerCaseTargetNames;
     QString createTableEnd;
     ColumnType (*columnType)(const QString& typeKey, const Field& field);
+    void (*fitRow)(std::vector<ColumnType>& types);  // the whole table's types, once chosen; may be null
     std::array<EndStep, 3> endOrder;
     TransferLines lines;
 

@@ -2,6 +2,7 @@
 #include "connect/Field.h"
 #include "transfer/Literals.h"
 #include <QString>
+#include <vector>
 
 namespace tw {
 
@@ -9,6 +10,7 @@ namespace tw {
 struct ColumnType {
     QString text;
     ValueForm form = ValueForm::Quoted;
+    bool operator==(const ColumnType&) const = default;
 };
 
 // The type maps: the first substring of the lower-cased ADO type name that
@@ -16,6 +18,10 @@ struct ColumnType {
 // column is widened where the plain type would lose values.
 ColumnType iAnywhereColumnType(const QString& typeKey, const Field& field);
 ColumnType mySqlColumnType(const QString& typeKey, const Field& field);
+
+// MySQL refuses a table whose short columns take more than an InnoDB row
+// holds: the widest VARBINARY columns become BLOBs until the row fits.
+void fitMySqlRow(std::vector<ColumnType>& types);
 
 // The type key of a field: its lower-cased ADO type name, empty when the
 // code has no name.

@@ -17,7 +17,7 @@ TEST_F(ToIAnywhereTest, TheExampleTableIsCreatedAndFilledWithTheseExactStatement
     send();
 
     EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
-    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE \"t\"(\"id\" NUMERIC,\"name\" TEXT,\"ok\" BIT)",
+    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE \"t\"(\"id\" NUMERIC,\"name\" TEXT,\"ok\" BIT NULL)",
                                        "INSERT INTO \"t\" VALUES(1, 'can''t', '1')",
                                        "INSERT INTO \"t\" VALUES(1, NULL, '1')"}));
     EXPECT_EQ(targetRows("t", "name"), Rows({{"1", nullText, "True"}, {"1", "can't", "True"}}));

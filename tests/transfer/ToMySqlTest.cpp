@@ -18,7 +18,7 @@ TEST_F(ToMySqlTest, TheExampleTableIsCreatedAndFilledWithTheseExactStatements) {
 
     EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
     // Time stamps keep their fractions of a second as DATETIME(6).
-    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE `t`(`id` INT,`name` TEXT,`at` DATETIME(6));",
+    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE `t`(`id` INT,`name` TEXT,`at` DATETIME(6)) CHARACTER SET utf8mb4;",
                                        "INSERT INTO `t` VALUES('1', 'can''t', NULL)"}));
     EXPECT_EQ(targetRows("t"), Rows({{"1", "can't", nullText}}));
 }
@@ -38,7 +38,7 @@ TEST_F(ToMySqlTest, ColumnsAreWidenedSoThatEveryValueFits) {
     ASSERT_FALSE(sent.all().isEmpty());
     EXPECT_EQ(sent.all()[0], "CREATE TABLE `wide`(`b` BIGINT,`bu` BIGINT UNSIGNED,`iu` BIGINT,`n` DECIMAL(20,6),"
                              "`n9` INT,`r` FLOAT,`d` DOUBLE,`lb` LONGBLOB,`vb` VARBINARY(8),`ts` DATETIME(6),"
-                             "`lv` LONGTEXT,`dt` DATETIME,`ok` TEXT);");
+                             "`lv` LONGTEXT,`dt` DATETIME,`ok` TEXT) CHARACTER SET utf8mb4;");
     // A DATE arrives in a DATETIME column, so midnight is added to its text.
     EXPECT_EQ(targetRows("wide", "b IS NULL"),
               Rows({{"-9223372036854775808", "9223372036854775807", "4294967295", "-1234567.123456",
@@ -76,7 +76,7 @@ TEST_F(ToMySqlTest, ABooleanColumnBecomesTextHoldingTheWords) {
 
     send();
 
-    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE `flags`(`n` INT,`ok` TEXT);",
+    EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE `flags`(`n` INT,`ok` TEXT) CHARACTER SET utf8mb4;",
                                        "INSERT INTO `flags` VALUES('1', 'True')",
                                        "INSERT INTO `flags` VALUES('2', 'False')"}));
 }
@@ -121,6 +121,60 @@ TEST_F(ToMySqlTest, ATableWhoseFirstRowCannotBeReadIsSkippedAndTheNextTableIsCop
     EXPECT_TRUE(rig.prompts.shown[0].text.contains("invalid character value")) << rig.prompts.shown[0].text.toStdString();
     EXPECT_EQ(targetRows("a"), Rows({{"1"}, {"2"}}));
     EXPECT_EQ(targetList().entries(), QStringList({"a"}));
+}
+
+TEST_F(ToMySqlTest, ANameThatDiffersOnlyInCaseIsAskedAboutAndThenCopiedBesideTheOther) {
+    createIn(mysqlDatabase, "Beta2", "n INT", {"7"});
+    targetList().AddItem("Beta2");
+    seedSource("beta2", "n INTEGER", {"1", "2"});
+    selectInSource({"beta2"});
+    rig.prompts.answerMsgBox(MsgAnswer::Yes);
+
+    send();
+
+    EXPECT_EQ(rig.prompts.texts(), QStringList({"Would you like to overwrite beta2?"}));
+    EXPECT_EQ(targetRows("beta2"), Rows({{"1"}, {"2"}}));
+    EXPECT_EQ(targetRows("Beta2"), Rows({{"7"}})) << "the other table is not touched";
+    EXPECT_EQ(targetList().entries(), QStringList({"Beta2", "beta2"}));
+}
+
+TEST_F(ToMySqlTest, TextOutsideLatin1ArrivesInADatabaseWhoseDefaultIsLatin1) {
+    rig.mysql.exec("ALTER DATABASE `" + rig.mysql.name() + "` CHARACTER SET latin1 COLLATE latin1_swedish_ci");
+    seedSource("words", "w VARCHAR(40)", {"'Grüße 日本 😀'", "'plain'"});
+    selectInSource({"words"});
+
+    send();
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
+    EXPECT_EQ(targetRows("words"), Rows({{"Grüße 日本 😀"}, {"plain"}}));
+}
+
+TEST_F(ToMySqlTest, TheLargestRealArrivesInAFloatColumn) {
+    seedSource("r", "x REAL", {"3.4028234663852886e38", "-3.4028234663852886e38", "1.5"});
+    selectInSource({"r"});
+
+    send();
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
+    EXPECT_EQ(targetRows("r"), Rows({{"-3.4028235e+38"}, {"1.5"}, {"3.4028235e+38"}}));
+}
+
+TEST_F(ToMySqlTest, FortyShortByteStringColumnsMakeATableMySqlAccepts) {
+    QStringList columns, values;
+    for (int i = 0; i < 40; ++i) {
+        columns << QString("b%1 VARBINARY(255)").arg(i);
+        values << (i == 39 ? "0x" + QString(510, u'f') : "0x0102");
+    }
+    seedSource("wide", columns.join(", "), {values.join(", ")});
+    selectInSource({"wide"});
+
+    send();
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
+    const Rows rows = targetRows("wide");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at(0), "0102");
+    EXPECT_EQ(rows[0].at(39), QString(510, u'f'));
 }
 
 TEST_F(ToMySqlTest, ALostTargetConnectionGivesOneBoxAndEndsTheTransferKeepingTheRowsSent) {

@@ -127,7 +127,7 @@ TEST_F(TortureRoundTripTest, EveryValueArrivesUnchangedOnTheWayToIAnywhereAndBac
               "CREATE TABLE \"torture\"(\"c_first\" TEXT,\"n\" NUMERIC,\"ti\" NUMERIC,\"tiu\" NUMERIC,\"si\" NUMERIC,"
               "\"siu\" NUMERIC,\"mi\" NUMERIC,\"miu\" NUMERIC,\"i\" NUMERIC,\"iu\" NUMERIC,\"bi\" NUMERIC,"
               "\"biu\" NUMERIC,\"dec20\" TEXT,\"f\" TEXT,\"d\" TEXT,\"dt\" TEXT,\"dtm\" TEXT,\"tm\" TEXT,"
-              "\"ch\" TEXT,\"vc\" TEXT,\"tx\" TEXT,\"bl\" LONG BINARY,\"bt\" BIT,\"c_last\" TEXT)");
+              "\"ch\" TEXT,\"vc\" TEXT,\"tx\" TEXT,\"bl\" LONG BINARY,\"bt\" BIT NULL,\"c_last\" TEXT)");
     expectSameValues(original, read(standinDatabase), columns, "in iAnywhere");
 
     SentStatements sentBack;
@@ -146,7 +146,7 @@ TEST_F(TortureRoundTripTest, EveryValueArrivesUnchangedOnTheWayToIAnywhereAndBac
               "`si` DECIMAL(30,6),`siu` DECIMAL(30,6),`mi` DECIMAL(30,6),`miu` DECIMAL(30,6),`i` DECIMAL(30,6),"
               "`iu` DECIMAL(30,6),`bi` DECIMAL(30,6),`biu` DECIMAL(30,6),`dec20` LONGTEXT,`f` LONGTEXT,`d` LONGTEXT,"
               "`dt` LONGTEXT,`dtm` LONGTEXT,`tm` LONGTEXT,`ch` LONGTEXT,`vc` LONGTEXT,`tx` LONGTEXT,`bl` LONGBLOB,"
-              "`bt` TEXT,`c_last` LONGTEXT);");
+              "`bt` TEXT,`c_last` LONGTEXT) CHARACTER SET utf8mb4;");
     expectSameValues(original, read(mysqlDatabase), columns, "back in MySQL");
 }
 

@@ -150,7 +150,7 @@ TEST_P(TransferBothWaysTest, QuoteCharactersInTableAndColumnNamesAreDoubled) {
     const QChar q = tc.target.quote;
     ASSERT_EQ(sent.all().size(), 2);
     EXPECT_EQ(sent.all()[0], "CREATE TABLE " + quoted(q, table) + "(" + quoted(q, column) + " TEXT" +
-                                 (q == u'`' ? ");" : ")"));
+                                 (q == u'`' ? ") CHARACTER SET utf8mb4;" : ")"));
     EXPECT_EQ(sent.all()[1], "INSERT INTO " + quoted(q, table) + " VALUES('x')");
     EXPECT_EQ(targetRows(table), Rows({{"x"}}));
 
@@ -262,7 +262,8 @@ TEST_P(TransferBothWaysTest, ACreateThatFailsOnAnExistingUnlistedTableInsertsNot
 
 TEST_P(TransferBothWaysTest, ADropThatFailsLeavesTheTableAlone) {
     seedSource("t", twoColumns(), {"1, 'new'"});
-    targetList().AddItem("t");  // listed, but gone from the target
+    tc.target.undroppableT(rig);
+    targetList().AddItem("t");
     selectInSource({"t"});
     rig.prompts.answerMsgBox(MsgAnswer::Yes);
 
@@ -271,7 +272,21 @@ TEST_P(TransferBothWaysTest, ADropThatFailsLeavesTheTableAlone) {
     ASSERT_EQ(rig.prompts.shown.size(), 2u) << rig.prompts.texts().join("\n").toStdString();
     EXPECT_TRUE(isErrorBoxFor(rig.prompts.shown[1], tc.location, tc.dropLine)) << rig.prompts.shown[1].text.toStdString();
     EXPECT_EQ(sent.all(), QStringList({"DROP TABLE " + quoted(tc.target.quote, "t")}));
-    EXPECT_TRUE(tablesIn(tc.target).isEmpty());
+    EXPECT_EQ(targetRows("t"), Rows({{"7", "old"}}));
+    EXPECT_EQ(targetList().entries(), QStringList({"t"}));
+}
+
+TEST_P(TransferBothWaysTest, ATableListedButGoneIsCopiedAfterADropThatFindsNothing) {
+    seedSource("t", twoColumns(), {"1, 'new'"});
+    targetList().AddItem("t");  // listed, but dropped by someone else meanwhile
+    selectInSource({"t"});
+    rig.prompts.answerMsgBox(MsgAnswer::Yes);
+
+    send();
+
+    EXPECT_EQ(rig.prompts.texts(), QStringList({"Would you like to overwrite t?"}));
+    EXPECT_EQ(sent.all().size(), 3) << sent.all().join("\n").toStdString();
+    EXPECT_EQ(targetRows("t"), Rows({{"1", "new"}}));
     EXPECT_EQ(targetList().entries(), QStringList({"t"}));
 }
 

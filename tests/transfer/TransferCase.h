@@ -16,6 +16,8 @@ struct TransferDatabase {
     tw::Connection (*open)(TableManagerRig& rig);
     QString tableListing;  // one row per table, its name first
     QString integerType;   // a column type both accept for small integers
+    // Makes "t" something holding the row (7, 'old') that DROP TABLE refuses.
+    void (*undroppableT)(TableManagerRig& rig);
 };
 
 inline const TransferDatabase mysqlDatabase{
@@ -25,6 +27,11 @@ inline const TransferDatabase mysqlDatabase{
     [](TableManagerRig& rig) { return openMySql(rig.mysql.connectString()); },
     "SHOW TABLES",
     "INT",
+    [](TableManagerRig& rig) {
+        rig.mysql.exec("CREATE TABLE `t` (id INT PRIMARY KEY, w TEXT) ENGINE=InnoDB");
+        rig.mysql.exec("INSERT INTO `t` VALUES(7, 'old')");
+        rig.mysql.exec("CREATE TABLE `t_child` (p INT, FOREIGN KEY (p) REFERENCES `t`(id)) ENGINE=InnoDB");
+    },
 };
 
 inline const TransferDatabase standinDatabase{
@@ -34,6 +41,7 @@ inline const TransferDatabase standinDatabase{
     [](TableManagerRig& rig) { return openStandin(rig.standin.connectString()); },
     "SELECT name FROM sqlite_master WHERE type = 'table' AND substr(name, 1, 7) <> 'sqlite_'",
     "INTEGER",
+    [](TableManagerRig& rig) { rig.standin.exec("CREATE VIEW \"t\" AS SELECT 7 AS id, 'old' AS w"); },
 };
 
 // What differs between the two transfers, for the tests.

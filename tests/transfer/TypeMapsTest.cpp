@@ -23,8 +23,15 @@ TEST(TypeMapsTest, ToIAnywhereIntegersAndCurrencyAreNumericAndBooleansBit) {
         EXPECT_EQ(toIAnywhere(f), "NUMERIC") << code;
         EXPECT_EQ(iAnywhereColumnType(typeKeyOf(f), f).form, ValueForm::Number) << code;
     }
-    EXPECT_EQ(toIAnywhere(field(11)), "BIT");
     EXPECT_EQ(iAnywhereColumnType("adboolean", field(11)).form, ValueForm::Bit);
+}
+
+TEST(TypeMapsTest, ABooleanColumnThatMayHoldNullIsBitNullSinceIAnywheresBitRefusesNull) {
+    Field mayBeNull = field(11);
+    EXPECT_EQ(toIAnywhere(mayBeNull), "BIT NULL");
+    Field neverNull = field(11);
+    neverNull.Nullable = false;
+    EXPECT_EQ(toIAnywhere(neverNull), "BIT");
 }
 
 TEST(TypeMapsTest, ToIAnywhereEverythingElseIsTextButByteStringsAreLongBinary) {
@@ -50,6 +57,33 @@ TEST(TypeMapsTest, ToMySqlDecimalsKeepPrecisionAndScale) {
     EXPECT_EQ(toMySql(field(139, 12, 12, 0)), "DECIMAL(12,0)");
     EXPECT_EQ(toMySql(field(131, 9, 9, 0)), "INT");
     EXPECT_EQ(toMySql(field(131, 9, 9, 2)), "DECIMAL(9,2)");
+    EXPECT_EQ(toMySql(field(131, 65, 65, 30)), "DECIMAL(65,30)");
+}
+
+TEST(TypeMapsTest, ToMySqlDecimalsBeyondWhatDecimalHoldsKeepEveryDigitAsText) {
+    EXPECT_EQ(toMySql(field(131, 70, 70, 10)), "VARCHAR(72)");
+    EXPECT_EQ(toMySql(field(14, 40, 40, 35)), "VARCHAR(42)");
+    EXPECT_EQ(mySqlColumnType("adnumeric", field(131, 70, 70, 10)).form, ValueForm::Quoted);
+}
+
+TEST(TypeMapsTest, AMySqlRowTooWideForInnoDbMovesItsWidestByteStringsToBlobs) {
+    std::vector<ColumnType> types(40, ColumnType{"VARBINARY(255)"});
+    types.push_back({"INT"});
+    types[3] = {"VARBINARY(16)"};
+    fitMySqlRow(types);
+    int blobs = 0, row = 0;
+    for (const ColumnType& t : types) {
+        blobs += t.text == "BLOB";
+        row += t.text == "VARBINARY(255)" ? 257 : t.text == "VARBINARY(16)" ? 18 : 20;
+    }
+    EXPECT_GT(blobs, 0);
+    EXPECT_LE(row, 8126);
+    EXPECT_EQ(types[3].text, "VARBINARY(16)") << "the narrow ones stay";
+    EXPECT_EQ(types.back().text, "INT");
+
+    std::vector<ColumnType> narrow(10, ColumnType{"VARBINARY(255)"});
+    fitMySqlRow(narrow);
+    EXPECT_EQ(narrow, std::vector<ColumnType>(10, ColumnType{"VARBINARY(255)"})) << "a row that fits is left alone";
 }
 
 TEST(TypeMapsTest, ToMySqlFloatingPointTimeStampsAndDates) {
