@@ -1,4 +1,5 @@
 #include "Columns.h"
+#include "ColumnRules.h"
 #include <sqlite3.h>
 #include <cctype>
 #include <climits>
@@ -86,7 +87,7 @@ std::optional<ColumnInfo> fromDeclaredType(const std::string& declared) {
             const std::string word = words.substr(i, j - i);
             if (word == "UNSIGNED")
                 isUnsigned = true;
-            else if (word != "SIGNED")
+            else if (word != "SIGNED" && word != ExactTextMarker)
                 key += (key.empty() ? "" : " ") + word;
         }
         i = j;
@@ -105,10 +106,10 @@ std::optional<ColumnInfo> fromDeclaredType(const std::string& declared) {
     if (key == "DECIMAL" || key == "DEC")
         return precisionScale(SQL_DECIMAL, "decimal");
     if (key == "MONEY")
-        return exact(SQL_DECIMAL, "money", 19, 4);
+        return exact(SQL_NUMERIC, "money", 19, 4);
     if (key == "SMALLMONEY")
-        return exact(SQL_DECIMAL, "smallmoney", 10, 4);
-    if (key == "TEXT" || key == "LONG VARCHAR")
+        return exact(SQL_NUMERIC, "smallmoney", 10, 4);
+    if (key == "TEXT" || key == "LONG VARCHAR" || key == "XML")
         return character(SQL_LONGVARCHAR, "long varchar", LongSize);
     if (key == "VARCHAR" || key == "CHARACTER VARYING" || key == "CHAR VARYING")
         return character(SQL_VARCHAR, "varchar", length);
@@ -123,28 +124,29 @@ std::optional<ColumnInfo> fromDeclaredType(const std::string& declared) {
     if (key == "BIT")
         return make(SQL_BIT, "bit", 1, 0, 1, 1);
     if (key == "TINYINT")
-        return integer(SQL_TINYINT, "tinyint", 3, 1, isUnsigned);
+        return integer(SQL_TINYINT, "tinyint", 3, 1, true);  // iAnywhere's TINYINT is 0 to 255
     if (key == "SMALLINT")
         return integer(SQL_SMALLINT, "smallint", 5, 2, isUnsigned);
     if (key == "INTEGER" || key == "INT")
         return integer(SQL_INTEGER, "integer", 10, 4, isUnsigned);
     if (key == "BIGINT")
         return integer(SQL_BIGINT, "bigint", isUnsigned ? 20 : 19, 8, isUnsigned);
-    if (key == "REAL")
-        return make(SQL_REAL, "real", 7, 0, 4, 14);
+    // FLOAT is single precision unless its precision (in bits) asks for more.
+    if (key == "REAL" || (key == "FLOAT" && (params.empty() || params[0] <= 24)))
+        return make(SQL_REAL, key == "FLOAT" ? "float" : "real", 7, 0, 4, 14);
     if (key == "DOUBLE" || key == "DOUBLE PRECISION" || key == "FLOAT")
         return make(SQL_DOUBLE, key == "FLOAT" ? "float" : "double", 15, 0, 8, 24);
     if (key == "DATE")
         return make(SQL_TYPE_DATE, "date", 10, 0, 6, 10);
     if (key == "TIME")
         return make(SQL_TYPE_TIME, "time", 8, 0, 6, 8);
-    if (key == "TIMESTAMP" || key == "DATETIME")
+    if (key == "TIMESTAMP" || key == "DATETIME" || key == "SMALLDATETIME")
         return make(SQL_TYPE_TIMESTAMP, "timestamp", 26, 6, 16, 26);
     if (key == "BINARY")
         return binary(SQL_BINARY, "binary", length);
     if (key == "VARBINARY")
         return binary(SQL_VARBINARY, "varbinary", length);
-    if (key == "LONG BINARY" || key == "BLOB")
+    if (key == "LONG BINARY" || key == "BLOB" || key == "IMAGE")
         return binary(SQL_LONGVARBINARY, "long binary", LongSize);
     if (key == "UNIQUEIDENTIFIER")
         return make(SQL_GUID, "uniqueidentifier", 36, 0, 16, 36);

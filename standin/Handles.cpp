@@ -1,4 +1,5 @@
 #include "Handles.h"
+#include "ExactNumbers.h"
 #include "Statement.h"
 #include <odbcinst.h>
 #include <climits>
@@ -44,11 +45,19 @@ HandleBase* findHandle(SQLHANDLE handle, SQLSMALLINT type) {
 }
 
 Error sqliteError(sqlite3* db, int rc) {
-    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     std::string state = "HY000";
+    static const std::string notNull = "NOT NULL constraint failed: ";
     switch (rc & 0xFF) {
     case SQLITE_CONSTRAINT:
         state = "23000";
+        // SQL Anywhere's words and state for a NULL in a column that refuses it.
+        if (rc == SQLITE_CONSTRAINT_NOTNULL && startsWith(message, notNull.c_str())) {
+            const std::string where = message.substr(notNull.size());
+            const size_t dot = where.rfind('.');
+            state = "23502";
+            message = "Column '" + where.substr(dot + 1) + "' in table '" + where.substr(0, dot) + "' cannot be NULL";
+        }
         break;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -61,7 +70,11 @@ Error sqliteError(sqlite3* db, int rc) {
         state = "22018";
         break;
     case SQLITE_ERROR:
-        if (startsWith(message, "no such table") || startsWith(message, "no such view"))
+        if (startsWith(message, "Value ") && message.find(" out of range for destination") != std::string::npos)
+            state = "22003";
+        else if (startsWith(message, "Cannot convert "))
+            state = "22018";
+        else if (startsWith(message, "no such table") || startsWith(message, "no such view"))
             state = "42S02";
         else if (startsWith(message, "no such column"))
             state = "42S22";
@@ -107,6 +120,7 @@ void Dbc::connect(const std::string& dsn, const std::string& databaseOverride) {
         throw Error("08001", message + ": " + path, rc);
     }
     sqlite3_extended_result_codes(handle, 1);
+    registerColumnRuleFunctions(handle);
     sqlite3_busy_timeout(handle, loginTimeout > 0 && loginTimeout < INT_MAX / 1000 ? int(loginTimeout * 1000) : 15000);
     char* failure = nullptr;
     rc = sqlite3_exec(handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &failure);

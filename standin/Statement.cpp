@@ -1,4 +1,5 @@
 #include "Statement.h"
+#include "ExactNumbers.h"
 #include "Text.h"
 #include "Translate.h"
 #include <algorithm>
@@ -481,6 +482,20 @@ SQLRETURN Stmt::fetch() {
 }
 
 std::string Stmt::textOf(int index, int storage) const {
+    const ColumnInfo& column = m_columns[size_t(index)];
+    if ((column.sqlType == SQL_NUMERIC || column.sqlType == SQL_DECIMAL) && storage != SQLITE_BLOB) {
+        // Exact numbers read with exactly their scale, as the server gives them.
+        const std::string stored = storedText(index, storage);
+        try {
+            return exactDecimal(stored, int(column.columnSize), column.decimalDigits);
+        } catch (const Error&) {
+            return stored;  // written before the column kept its rules
+        }
+    }
+    return storedText(index, storage);
+}
+
+std::string Stmt::storedText(int index, int storage) const {
     switch (storage) {
     case SQLITE_INTEGER:
         return std::to_string(sqlite3_column_int64(m_stmt, index));

@@ -53,6 +53,7 @@ private:
     void describe();
     long long countRows();
     std::string textOf(int index, int storage) const;
+    std::string storedText(int index, int storage) const;
     SQLRETURN getPieces(Piece& piece, int index, int storage, SQLSMALLINT cType, SQLPOINTER target,
                         SQLLEN bufferLength, SQLLEN* indicator);
 

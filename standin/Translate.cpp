@@ -1,4 +1,6 @@
 #include "Translate.h"
+#include "ColumnRules.h"
+#include "Tokens.h"
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -6,92 +8,6 @@
 namespace standin {
 
 namespace {
-
-struct Token {
-    enum Kind { Blank, Comment, Word, Quoted, String, Number, HexBinary, Semicolon, Other };
-    Kind kind;
-    size_t begin;
-    size_t end;
-};
-
-bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80; }
-
-// Finds the end of a literal or quoted name opened at i by quote, where a
-// doubled closing character stands for itself ('can''t', "a""b").
-size_t endOfQuoted(std::string_view s, size_t i, char close) {
-    size_t j = i + 1;
-    while (j < s.size()) {
-        if (s[j] == close) {
-            if (close != ']' && j + 1 < s.size() && s[j + 1] == close) {
-                j += 2;
-                continue;
-            }
-            return j + 1;
-        }
-        ++j;
-    }
-    return s.size();
-}
-
-std::vector<Token> tokenize(std::string_view s) {
-    std::vector<Token> tokens;
-    size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const unsigned char next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
-        size_t j = i + 1;
-        Token::Kind kind = Token::Other;
-        if (std::isspace(c)) {
-            while (j < s.size() && std::isspace(static_cast<unsigned char>(s[j])))
-                ++j;
-            kind = Token::Blank;
-        } else if (c == '-' && next == '-') {
-            while (j < s.size() && s[j] != '\n')
-                ++j;
-            kind = Token::Comment;
-        } else if (c == '/' && next == '*') {
-            const size_t close = s.find("*/", i + 2);
-            j = close == std::string_view::npos ? s.size() : close + 2;
-            kind = Token::Comment;
-        } else if (c == '\'') {
-            j = endOfQuoted(s, i, '\'');
-            kind = Token::String;
-        } else if (c == '"' || c == '`' || c == '[') {
-            j = endOfQuoted(s, i, c == '[' ? ']' : char(c));
-            kind = Token::Quoted;
-        } else if (c == '0' && (next == 'x' || next == 'X')) {
-            j = i + 2;
-            while (j < s.size() && std::isxdigit(static_cast<unsigned char>(s[j])))
-                ++j;
-            if (j < s.size() && isWordChar(static_cast<unsigned char>(s[j]))) {
-                while (j < s.size() && isWordChar(static_cast<unsigned char>(s[j])))
-                    ++j;
-                kind = Token::Number;
-            } else {
-                kind = Token::HexBinary;
-            }
-        } else if (std::isdigit(c) || (c == '.' && std::isdigit(next))) {
-            while (j < s.size()) {
-                const unsigned char d = static_cast<unsigned char>(s[j]);
-                const unsigned char prev = static_cast<unsigned char>(s[j - 1]);
-                if (isWordChar(d) || d == '.' || ((d == '+' || d == '-') && (prev == 'e' || prev == 'E')))
-                    ++j;
-                else
-                    break;
-            }
-            kind = Token::Number;
-        } else if (isWordChar(c)) {
-            while (j < s.size() && isWordChar(static_cast<unsigned char>(s[j])))
-                ++j;
-            kind = Token::Word;
-        } else if (c == ';') {
-            kind = Token::Semicolon;
-        }
-        tokens.push_back({kind, i, j});
-        i = j;
-    }
-    return tokens;
-}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
@@ -131,21 +47,6 @@ void appendStringLiteral(std::string& out, std::string_view literal) {
     }
 }
 
-bool significant(const Token& t) { return t.kind != Token::Blank && t.kind != Token::Comment; }
-
-bool isWord(std::string_view s, const Token& t, std::string_view word) {
-    if (t.kind != Token::Word || t.end - t.begin != word.size())
-        return false;
-    for (size_t k = 0; k < word.size(); ++k)
-        if (std::toupper(static_cast<unsigned char>(s[t.begin + k])) != word[k])
-            return false;
-    return true;
-}
-
-bool isName(const Token& t) { return t.kind == Token::Word || t.kind == Token::Quoted; }
-
-bool isDot(std::string_view s, const Token& t) { return t.kind == Token::Other && s[t.begin] == '.'; }
-
 // In ALTER TABLE name RENAME newname, the token index where SQLite wants a TO.
 // Column renames (RENAME [COLUMN] a TO b) and RENAME TO stay as they are.
 std::optional<size_t> missingRenameTo(std::string_view s, const std::vector<Token>& all,
@@ -167,7 +68,38 @@ std::optional<size_t> missingRenameTo(std::string_view s, const std::vector<Toke
         return std::nullopt;
     if (const Token* after = at(k + 1); after && isWord(s, *after, "TO"))
         return std::nullopt;
+    checkIdentifierLength(nameText(s, *target));
     return stmt[k];
+}
+
+// SQLite reads a number literal beyond 64-bit integers, or with more digits
+// than a double keeps, as an approximate double; quoted, the column's type
+// decides, and an exact column keeps every digit.
+bool losesDigits(std::string_view number) {
+    size_t digits = 0;
+    for (char c : number) {
+        if (c == 'e' || c == 'E')
+            break;
+        digits += std::isdigit(static_cast<unsigned char>(c)) ? 1 : 0;
+    }
+    return digits > 15;
+}
+
+// Appends the number quoted, taking in a minus sign written just before it
+// where that sign belongs to the number (after "(", "," or an operator).
+void quoteNumber(std::string& out, std::string_view number) {
+    const size_t sign = out.find_last_not_of(" \t\r\n");
+    bool negative = false;
+    if (sign != std::string::npos && out[sign] == '-') {
+        const size_t before = out.find_last_not_of(" \t\r\n", sign == 0 ? std::string::npos : sign - 1);
+        negative = sign == 0 || (before != std::string::npos && std::string_view("(,=<>+-*/").find(out[before]) !=
+                                                                     std::string_view::npos);
+        if (negative)
+            out.resize(sign);
+    }
+    out += negative ? "'-" : "'";
+    out += number;
+    out += '\'';
 }
 
 }
@@ -175,11 +107,12 @@ std::optional<size_t> missingRenameTo(std::string_view s, const std::vector<Toke
 std::string translateStatement(std::string_view sql) {
     const std::vector<Token> tokens = tokenize(sql);
 
-    std::vector<size_t> insertTo;  // token indexes that get "TO " in front
+    Edits edits;
     std::vector<size_t> statement;
     auto finishStatement = [&] {
         if (auto k = missingRenameTo(sql, tokens, statement))
-            insertTo.push_back(*k);
+            edits.insertBefore[*k] += "TO ";
+        applyCreateTableRules(sql, tokens, statement, edits);
         statement.clear();
     };
     for (size_t k = 0; k < tokens.size(); ++k) {
@@ -192,15 +125,18 @@ std::string translateStatement(std::string_view sql) {
 
     std::string out;
     out.reserve(sql.size() + 16);
-    size_t nextInsert = 0;
     for (size_t k = 0; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
         const std::string_view text = sql.substr(t.begin, t.end - t.begin);
-        if (nextInsert < insertTo.size() && insertTo[nextInsert] == k) {
-            out += "TO ";
-            ++nextInsert;
-        }
-        if (t.kind == Token::HexBinary) {
+        if (auto before = edits.insertBefore.find(k); before != edits.insertBefore.end())
+            out += before->second;
+        if (edits.remove.count(k))
+            continue;
+        if (auto replacement = edits.replace.find(k); replacement != edits.replace.end()) {
+            out += replacement->second;
+        } else if (t.kind == Token::Number && losesDigits(text)) {
+            quoteNumber(out, text);
+        } else if (t.kind == Token::HexBinary) {
             const std::string_view digits = text.substr(2);
             out += "X'";
             if (digits.size() % 2)

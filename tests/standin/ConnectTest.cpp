@@ -78,8 +78,8 @@ TEST_F(StandinTest, ErrorsCarryTheSqlStatesOfTheirKind) {
     EXPECT_EQ(unique.message(), prefix + "UNIQUE constraint failed: t.a");
 
     tw::DbError notNull = errorOf(R"(INSERT INTO "t" VALUES(NULL))");
-    EXPECT_EQ(notNull.sqlState(), "23000");
-    EXPECT_EQ(notNull.message(), prefix + "NOT NULL constraint failed: t.a");
+    EXPECT_EQ(notNull.sqlState(), "23502");
+    EXPECT_EQ(notNull.message(), prefix + "Column 'a' in table 't' cannot be NULL");
 
     tw::DbError drop = errorOf(R"(DROP TABLE "nope")");
     EXPECT_EQ(drop.sqlState(), "42S02");

@@ -23,29 +23,42 @@ const DeclaredType declaredTypes[] = {
     {"numeric(10,2)", 131, SQL_NUMERIC, 10, 2, false},
     {"DECIMAL", 131, SQL_DECIMAL, 30, 6, false},
     {"Decimal(12, 3)", 131, SQL_DECIMAL, 12, 3, false},
-    {"MONEY", 131, SQL_DECIMAL, 19, 4, false},
+    {"MONEY", 131, SQL_NUMERIC, 19, 4, false},
+    {"SMALLMONEY", 131, SQL_NUMERIC, 10, 4, false},
+    {"NUMERIC(70,10)", 131, SQL_NUMERIC, 70, 10, false},
+    {"DECIMAL(40,35)", 131, SQL_DECIMAL, 40, 35, false},
     {"TEXT", 201, SQL_LONGVARCHAR, Long, 0, false},
+    {"XML", 201, SQL_LONGVARCHAR, Long, 0, false},
+    {"NCHAR(4)", 130, SQL_WCHAR, 4, 0, false},
+    {"NVARCHAR(30)", 202, SQL_WVARCHAR, 30, 0, false},
+    {"LONG NVARCHAR", 203, SQL_WLONGVARCHAR, Long, 0, false},
     {"long varchar", 201, SQL_LONGVARCHAR, Long, 0, false},
     {"VARCHAR(40)", 200, SQL_VARCHAR, 40, 0, false},
     {"char(8)", 129, SQL_CHAR, 8, 0, false},
     {"BIT", 11, SQL_BIT, 1, 0, false},
-    {"TINYINT", 16, SQL_TINYINT, Any, 0, false},
+    {"TINYINT", 17, SQL_TINYINT, Any, 0, true},
     {"SMALLINT", 2, SQL_SMALLINT, Any, 0, false},
     {"INTEGER", 3, SQL_INTEGER, Any, 0, false},
     {"int", 3, SQL_INTEGER, Any, 0, false},
     {"BIGINT", 20, SQL_BIGINT, Any, 0, false},
     {"UNSIGNED INT", 19, SQL_INTEGER, Any, 0, true},
+    {"UNSIGNED SMALLINT", 18, SQL_SMALLINT, Any, 0, true},
+    {"UNSIGNED BIGINT", 21, SQL_BIGINT, Any, 0, true},
     {"bigint unsigned", 21, SQL_BIGINT, Any, 0, true},
     {"REAL", 4, SQL_REAL, Any, 0, false},
     {"DOUBLE", 5, SQL_DOUBLE, Any, 0, false},
-    {"FLOAT", 5, SQL_DOUBLE, Any, 0, false},
+    {"FLOAT", 4, SQL_REAL, Any, 0, false},
+    {"FLOAT(24)", 4, SQL_REAL, Any, 0, false},
+    {"FLOAT(53)", 5, SQL_DOUBLE, Any, 0, false},
     {"DATE", 133, SQL_TYPE_DATE, Any, 0, false},
     {"TIME", 134, SQL_TYPE_TIME, Any, 0, false},
     {"TIMESTAMP", 135, SQL_TYPE_TIMESTAMP, Any, Any, false},
     {"datetime", 135, SQL_TYPE_TIMESTAMP, Any, Any, false},
+    {"SMALLDATETIME", 135, SQL_TYPE_TIMESTAMP, Any, Any, false},
     {"BINARY(16)", 128, SQL_BINARY, 16, 0, false},
     {"VARBINARY(32)", 204, SQL_VARBINARY, 32, 0, false},
     {"LONG BINARY", 205, SQL_LONGVARBINARY, Long, 0, false},
+    {"IMAGE", 205, SQL_LONGVARBINARY, Long, 0, false},
     {"UNIQUEIDENTIFIER", 72, SQL_GUID, Any, 0, false},
 };
 
@@ -98,7 +111,7 @@ TEST_F(StandinTest, ValuesArriveExactly) {
                             "r" REAL, "b1" BIT, "b0" BIT, "dt" DATE, "ts" TIMESTAMP, "vc" VARCHAR(10), "big" DOUBLE))");
     run(R"(INSERT INTO "v" VALUES(1, '12.50', '007', -2147483648, 9223372036854775807, 0.1, 0.5, 1, '0',
                                   '2024-02-29', '2024-02-29 13:45:01', 'abc', 1e300);)");
-    const twtest::Rows expected = {{"1", "12.5", "007", "-2147483648", "9223372036854775807", "0.1", "0.5", "True",
+    const twtest::Rows expected = {{"1.000000", "12.50", "007", "-2147483648", "9223372036854775807", "0.1", "0.5", "True",
                                     "False", "2024-02-29", "2024-02-29 13:45:01", "abc", "1e+300"}};
     EXPECT_EQ(twtest::readRows(conn, R"(SELECT * FROM "v")"), expected);
 
@@ -109,7 +122,7 @@ TEST_F(StandinTest, ValuesArriveExactly) {
 }
 
 TEST_F(StandinTest, NullArrivesAsNullAndEmptyIsNotNull) {
-    run(R"(CREATE TABLE "z"("n" NUMERIC, "t" TEXT, "i" INTEGER, "d" DOUBLE, "r" REAL, "b" BIT, "lb" LONG BINARY,
+    run(R"(CREATE TABLE "z"("n" NUMERIC, "t" TEXT, "i" INTEGER, "d" DOUBLE, "r" REAL, "b" BIT NULL, "lb" LONG BINARY,
                             "dt" DATE))");
     run(R"(INSERT INTO "z" VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL))");
     run(R"(INSERT INTO "z" VALUES(0, '', 0, 0, 0, 0, 0x, ''))");

@@ -29,7 +29,7 @@ TEST_F(SlowSourceTest, TheWindowKeepsYieldingWhileTheSourceSelectRuns) {
     send();
 
     EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
-    EXPECT_EQ(targetRows("slow"), Rows({{"0", "7"}}));
+    EXPECT_EQ(targetRows("slow"), Rows({{"0.000000", "7.000000"}}));
     // After the SELECT: one per column of the CREATE, one for the row and one per value.
     const long long columns = 2, yieldsAfterTheSelect = columns + 1 + columns;
     const long long whileSelecting = rig.yield.count - yieldsBeforeTheSelect - yieldsAfterTheSelect;

@@ -20,7 +20,7 @@ TEST_F(ToIAnywhereTest, TheExampleTableIsCreatedAndFilledWithTheseExactStatement
     EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE \"t\"(\"id\" NUMERIC,\"name\" TEXT,\"ok\" BIT NULL)",
                                        "INSERT INTO \"t\" VALUES(1, 'can''t', '1')",
                                        "INSERT INTO \"t\" VALUES(1, NULL, '1')"}));
-    EXPECT_EQ(targetRows("t", "name"), Rows({{"1", nullText, "True"}, {"1", "can't", "True"}}));
+    EXPECT_EQ(targetRows("t", "name"), Rows({{"1.000000", nullText, "True"}, {"1.000000", "can't", "True"}}));
 }
 
 TEST_F(ToIAnywhereTest, BackslashesAreDoubledSinceIAnywhereReadsEscapes) {
@@ -44,7 +44,7 @@ TEST_F(ToIAnywhereTest, ABooleanColumnTakesOneAndZeroFromItsValues) {
     EXPECT_EQ(sent.startingWith("INSERT"),
               QStringList({"INSERT INTO \"flags\" VALUES(1, '1', 'False')", "INSERT INTO \"flags\" VALUES(2, '0', 'True')",
                            "INSERT INTO \"flags\" VALUES(3, NULL, 'True')"}));
-    EXPECT_EQ(targetRows("flags"), Rows({{"1", "True", "False"}, {"2", "False", "True"}, {"3", nullText, "True"}}));
+    EXPECT_EQ(targetRows("flags"), Rows({{"1.000000", "True", "False"}, {"2.000000", "False", "True"}, {"3.000000", nullText, "True"}}));
 }
 
 TEST_F(ToIAnywhereTest, IntegersAreUnquotedAndDecimalsDatesAndFloatsAreQuotedText) {
@@ -56,7 +56,7 @@ TEST_F(ToIAnywhereTest, IntegersAreUnquotedAndDecimalsDatesAndFloatsAreQuotedTex
 
     EXPECT_EQ(sent.all(), QStringList({"CREATE TABLE \"mixed\"(\"n\" NUMERIC,\"s\" TEXT,\"d\" TEXT,\"dt\" TEXT,\"f\" TEXT)",
                                        "INSERT INTO \"mixed\" VALUES(-5, 'x', '1.50', '2024-02-29', '0.1')"}));
-    EXPECT_EQ(targetRows("mixed"), Rows({{"-5", "x", "1.50", "2024-02-29", "0.1"}}));
+    EXPECT_EQ(targetRows("mixed"), Rows({{"-5.000000", "x", "1.50", "2024-02-29", "0.1"}}));
 }
 
 TEST_F(ToIAnywhereTest, ByteStringsBecomeLongBinaryAndArriveByteForByte) {
@@ -70,7 +70,7 @@ TEST_F(ToIAnywhereTest, ByteStringsBecomeLongBinaryAndArriveByteForByte) {
               QStringList({"CREATE TABLE \"blobs\"(\"n\" NUMERIC,\"b\" LONG BINARY,\"vb\" LONG BINARY,\"fb\" LONG BINARY)",
                            "INSERT INTO \"blobs\" VALUES(1, 0x00ff2710, 0x, 0x414243)",
                            "INSERT INTO \"blobs\" VALUES(2, NULL, 0x27, NULL)"}));
-    EXPECT_EQ(targetRows("blobs"), Rows({{"1", "00ff2710", "", "414243"}, {"2", nullText, "27", nullText}}));
+    EXPECT_EQ(targetRows("blobs"), Rows({{"1.000000", "00ff2710", "", "414243"}, {"2.000000", nullText, "27", nullText}}));
     tw::Connection c = tc.target.open(rig);
     EXPECT_EQ(readRows(c, "SELECT length(vb) FROM blobs WHERE n = 1"), Rows({{"0"}})) << "empty, not NULL";
 }
@@ -84,7 +84,7 @@ TEST_F(ToIAnywhereTest, OverwritingAMixedCaseEntryLeavesItBesideTheLowerCasedNew
 
     send();
 
-    EXPECT_EQ(targetRows("Orders"), Rows({{"1"}}));
+    EXPECT_EQ(targetRows("Orders"), Rows({{"1.000000"}}));
     EXPECT_EQ(targetList().entries(), QStringList({"Orders", "orders"}));
 }
 
@@ -103,7 +103,7 @@ TEST_F(ToIAnywhereTest, ALostSourceConnectionGivesOneBoxAndEndsTheTransfer) {
 
     ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
     EXPECT_TRUE(isErrorBoxFor(rig.prompts.shown[0], tc.location, tc.selectLine)) << rig.prompts.shown[0].text.toStdString();
-    EXPECT_EQ(targetRows("c"), Rows({{"1"}}));
+    EXPECT_EQ(targetRows("c"), Rows({{"1.000000"}}));
     EXPECT_EQ(tablesIn(tc.target), QStringList({"c"})) << "nothing after the lost connection";
     EXPECT_EQ(targetList().entries(), QStringList({"c"}));
     EXPECT_EQ(rig.pointer.history, std::vector<int>({11, 0}));

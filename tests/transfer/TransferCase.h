@@ -18,6 +18,9 @@ struct TransferDatabase {
     QString integerType;   // a column type both accept for small integers
     // Makes "t" something holding the row (7, 'old') that DROP TABLE refuses.
     void (*undroppableT)(TableManagerRig& rig);
+    // An integer in a column the transfer created reads back with this after
+    // it: iAnywhere's NUMERIC keeps six decimals.
+    QString copiedIntegerDecimals;
 };
 
 inline const TransferDatabase mysqlDatabase{
@@ -32,6 +35,7 @@ inline const TransferDatabase mysqlDatabase{
         rig.mysql.exec("INSERT INTO `t` VALUES(7, 'old')");
         rig.mysql.exec("CREATE TABLE `t_child` (p INT, FOREIGN KEY (p) REFERENCES `t`(id)) ENGINE=InnoDB");
     },
+    "",
 };
 
 inline const TransferDatabase standinDatabase{
@@ -42,6 +46,7 @@ inline const TransferDatabase standinDatabase{
     "SELECT name FROM sqlite_master WHERE type = 'table' AND substr(name, 1, 7) <> 'sqlite_'",
     "INTEGER",
     [](TableManagerRig& rig) { rig.standin.exec("CREATE VIEW \"t\" AS SELECT 7 AS id, 'old' AS w"); },
+    ".000000",
 };
 
 // What differs between the two transfers, for the tests.
@@ -161,6 +166,8 @@ public:
         return readRows(c, "SELECT * FROM " + quoted(db.quote, table) + " ORDER BY " + order);
     }
     Rows targetRows(const QString& table, const QString& order = "1") { return rowsIn(tc.target, table, order); }
+    // How an integer the transfer copied reads back from the target.
+    QString copied(long long n) const { return QString::number(n) + tc.target.copiedIntegerDecimals; }
     QStringList tablesIn(const TransferDatabase& db) {
         tw::Connection c = db.open(rig);
         QStringList names;

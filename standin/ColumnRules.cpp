@@ -1,0 +1,134 @@
+#include "ColumnRules.h"
+#include "Columns.h"
+#include "Handles.h"
+
+namespace standin {
+
+namespace {
+constexpr size_t LongestIdentifier = 128;
+
+bool isConstraintWord(std::string_view s, const Token& t) {
+    for (std::string_view w : {"NOT", "NULL", "DEFAULT", "PRIMARY", "UNIQUE", "CHECK", "REFERENCES", "IDENTITY",
+                               "COMPUTE", "CONSTRAINT", "AUTOINCREMENT", "COLLATE", "FOREIGN", "INLINE", "PREFIX"})
+        if (isWord(s, t, w))
+            return true;
+    return false;
+}
+
+std::string quotedName(const std::string& name) {
+    std::string q = "\"";
+    for (char c : name)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+// One column definition: its significant tokens (positions in stmt) and the
+// token in all that ends it (the comma or the closing parenthesis).
+void applyColumnRules(std::string_view s, const std::vector<Token>& all, const std::vector<size_t>& stmt,
+                      const std::vector<size_t>& def, size_t endToken, Edits& edits) {
+    const Token& first = all[stmt[def.front()]];
+    for (std::string_view w : {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"})
+        if (isWord(s, first, w))
+            return;  // a table constraint
+    const std::string column = nameText(s, first);
+    checkIdentifierLength(column);
+
+    size_t k = 1;
+    const size_t typeStart = k;
+    while (k < def.size()) {
+        const Token& t = all[stmt[def[k]]];
+        if (t.kind == Token::Word && !isConstraintWord(s, t)) {
+            ++k;
+        } else if (k > typeStart && isPunctuation(s, t, '(')) {
+            while (k < def.size() && !isPunctuation(s, all[stmt[def[k]]], ')'))
+                ++k;
+            ++k;
+        } else {
+            break;
+        }
+    }
+    if (k == typeStart)
+        return;
+    const size_t typeFirst = stmt[def[typeStart]], typeLast = stmt[def[k - 1]];
+    const std::string declared(s.substr(all[typeFirst].begin, all[typeLast].end - all[typeFirst].begin));
+    const std::optional<ColumnInfo> type = fromDeclaredType(declared);
+    if (!type)
+        return;
+
+    bool saysNull = false, saysNotNull = false;
+    for (size_t j = k; j < def.size(); ++j) {
+        if (isWord(s, all[stmt[def[j]]], "NULL")) {
+            if (j > k && isWord(s, all[stmt[def[j - 1]]], "NOT"))
+                saysNotNull = true;
+            else
+                saysNull = true;
+        }
+    }
+
+    std::string& after = edits.insertBefore[endToken];
+    if (type->sqlType == SQL_BIT) {
+        if (!saysNull && !saysNotNull)
+            after += " NOT NULL";
+        after += " CHECK (sa_bit(" + quotedName(column) + ") = 1)";
+    } else if (type->sqlType == SQL_NUMERIC || type->sqlType == SQL_DECIMAL) {
+        std::string upper;
+        for (char c : type->typeName)
+            upper += char(std::toupper(static_cast<unsigned char>(c)));
+        const std::string ps = std::to_string(type->columnSize) + ", " + std::to_string(type->decimalDigits);
+        edits.replace[typeFirst] = upper + " " + ExactTextMarker + "(" + ps + ")";
+        for (size_t j = typeFirst + 1; j <= typeLast; ++j)
+            edits.remove.insert(j);
+        after += " CHECK (sa_exact(" + quotedName(column) + ", " + ps + ") = 1)";
+    }
+}
+}
+
+void checkIdentifierLength(const std::string& name) {
+    if (name.size() > LongestIdentifier)
+        throw Error("42000", "Identifier '" + name + "' too long");
+}
+
+void applyCreateTableRules(std::string_view s, const std::vector<Token>& all, const std::vector<size_t>& stmt,
+                           Edits& edits) {
+    auto at = [&](size_t k) -> const Token* { return k < stmt.size() ? &all[stmt[k]] : nullptr; };
+    if (!at(1) || !isWord(s, *at(0), "CREATE"))
+        return;
+    size_t k = 1;
+    if (isWord(s, *at(k), "GLOBAL") || isWord(s, *at(k), "LOCAL"))
+        k += 2;  // GLOBAL TEMPORARY, LOCAL TEMPORARY
+    if (!at(k) || !isWord(s, *at(k), "TABLE"))
+        return;
+    ++k;
+    if (at(k + 2) && isWord(s, *at(k), "IF") && isWord(s, *at(k + 1), "NOT") && isWord(s, *at(k + 2), "EXISTS"))
+        k += 3;
+    while (at(k + 2) && isName(*at(k)) && isDot(s, *at(k + 1)))
+        k += 2;  // owner.
+    if (!at(k) || !isName(*at(k)))
+        return;
+    checkIdentifierLength(nameText(s, *at(k)));
+    ++k;
+    if (!at(k) || !isPunctuation(s, *at(k), '('))
+        return;
+    ++k;
+    int depth = 0;
+    std::vector<size_t> def;
+    for (; k < stmt.size(); ++k) {
+        const Token& t = all[stmt[k]];
+        const bool ends = depth == 0 && (isPunctuation(s, t, ',') || isPunctuation(s, t, ')'));
+        if (ends) {
+            if (!def.empty())
+                applyColumnRules(s, all, stmt, def, stmt[k], edits);
+            def.clear();
+            if (isPunctuation(s, t, ')'))
+                return;
+            continue;
+        }
+        if (isPunctuation(s, t, '('))
+            ++depth;
+        else if (isPunctuation(s, t, ')'))
+            --depth;
+        def.push_back(k);
+    }
+}
+
+}

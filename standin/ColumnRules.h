@@ -1,0 +1,34 @@
+#pragma once
+#include "Tokens.h"
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin {
+
+// Changes to a statement's tokens, by token index.
+struct Edits {
+    std::map<size_t, std::string> insertBefore;
+    std::map<size_t, std::string> replace;  // the token's text
+    std::set<size_t> remove;
+};
+
+// SQL Anywhere refuses names longer than 128 bytes.
+void checkIdentifierLength(const std::string& name);
+
+// SQL Anywhere's column rules that SQLite lacks, added to a CREATE TABLE
+// (stmt: the indexes of its significant tokens in all):
+//   BIT refuses NULL unless declared "BIT NULL", and holds only 0 and 1;
+//   NUMERIC, DECIMAL, MONEY and SMALLMONEY keep exactly their precision and
+//   scale, stored as text so that no digit is lost;
+//   table and column names are at most 128 bytes.
+void applyCreateTableRules(std::string_view sql, const std::vector<Token>& all, const std::vector<size_t>& stmt,
+                           Edits& edits);
+
+// The word the declared type of an exact column carries, so that SQLite
+// stores its values as text; the type's report ignores it.
+inline constexpr const char* ExactTextMarker = "EXACT_TEXT";
+
+}

@@ -1,0 +1,127 @@
+#include "ExactNumbers.h"
+#include "Handles.h"
+#include <cctype>
+
+namespace standin {
+
+std::string outOfRangeMessage(std::string_view value) {
+    return "Value " + std::string(value) + " out of range for destination";
+}
+
+std::string exactDecimal(std::string_view text, int precision, int scale) {
+    size_t i = 0, end = text.size();
+    while (i < end && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1])))
+        --end;
+    const std::string_view t = text.substr(i, end - i);
+    auto notANumber = [&] { return Error("22018", "Cannot convert '" + std::string(text) + "' to a numeric"); };
+
+    size_t k = 0;
+    const bool negative = k < t.size() && t[k] == '-';
+    if (k < t.size() && (t[k] == '-' || t[k] == '+'))
+        ++k;
+    std::string digits;  // every digit, the point taken out
+    long pointAt = -1;   // digits before the point
+    for (; k < t.size() && (std::isdigit(static_cast<unsigned char>(t[k])) || t[k] == '.'); ++k) {
+        if (t[k] == '.') {
+            if (pointAt >= 0)
+                throw notANumber();
+            pointAt = long(digits.size());
+        } else {
+            digits += t[k];
+        }
+    }
+    if (digits.empty())
+        throw notANumber();
+    if (pointAt < 0)
+        pointAt = long(digits.size());
+    if (k < t.size() && (t[k] == 'e' || t[k] == 'E')) {
+        const std::string exponent(t.substr(k + 1));
+        size_t used = 0;
+        long shift = 0;
+        try {
+            shift = std::stol(exponent, &used);
+        } catch (const std::exception&) {
+            throw notANumber();
+        }
+        if (used != exponent.size() || shift > 10000 || shift < -10000)
+            throw notANumber();
+        pointAt += shift;
+        k = t.size();
+    }
+    if (k != t.size())
+        throw notANumber();
+
+    // Place the point: pad with zeros on either side as the exponent asks.
+    if (pointAt < 0) {
+        digits.insert(0, size_t(-pointAt), '0');
+        pointAt = 0;
+    }
+    if (pointAt > long(digits.size()))
+        digits.append(size_t(pointAt) - digits.size(), '0');
+    std::string whole = digits.substr(0, size_t(pointAt));
+    std::string fraction = digits.substr(size_t(pointAt));
+
+    const bool roundUp = long(fraction.size()) > scale && fraction[size_t(scale)] >= '5';
+    fraction.resize(size_t(scale), '0');
+    if (roundUp) {
+        std::string all = whole + fraction;
+        long at = long(all.size()) - 1;
+        while (at >= 0 && all[size_t(at)] == '9')
+            all[size_t(at--)] = '0';
+        if (at < 0)
+            all.insert(0, 1, '1');
+        else
+            ++all[size_t(at)];
+        whole = all.substr(0, all.size() - size_t(scale));
+        fraction = all.substr(all.size() - size_t(scale));
+    }
+    const size_t firstDigit = whole.find_first_not_of('0');
+    whole = firstDigit == std::string::npos ? std::string("0") : whole.substr(firstDigit);
+    const size_t wholeDigits = whole == "0" ? 0 : whole.size();
+    if (long(wholeDigits) > precision - scale)
+        throw Error("22003", outOfRangeMessage(t));
+    const bool zero = wholeDigits == 0 && fraction.find_first_not_of('0') == std::string::npos;
+    return (negative && !zero ? "-" : "") + whole + (scale > 0 ? "." + fraction : "");
+}
+
+namespace {
+std::string textArgument(sqlite3_value* v) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? std::string(p, size_t(sqlite3_value_bytes(v))) : std::string();
+}
+
+void saExact(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    try {
+        exactDecimal(textArgument(args[0]), sqlite3_value_int(args[1]), sqlite3_value_int(args[2]));
+        sqlite3_result_int(context, 1);
+    } catch (const Error& e) {
+        sqlite3_result_error(context, e.record.message.c_str() + std::char_traits<char>::length(MessagePrefix), -1);
+    }
+}
+
+void saBit(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string text = textArgument(args[0]);
+    if (text == "0" || text == "1") {
+        sqlite3_result_int(context, 1);
+        return;
+    }
+    sqlite3_result_error(context, outOfRangeMessage(text).c_str(), -1);
+}
+}
+
+void registerColumnRuleFunctions(sqlite3* db) {
+    sqlite3_create_function(db, "sa_exact", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saExact, nullptr, nullptr);
+    sqlite3_create_function(db, "sa_bit", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saBit, nullptr, nullptr);
+}
+
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <sqlite3.h>
+#include <string>
+#include <string_view>
+
+namespace standin {
+
+// SQL Anywhere's NUMERIC and DECIMAL keep exactly their precision and
+// scale (NUMERIC without them is NUMERIC(30,6)): the value rounded half away
+// from zero to the scale, written with exactly that many decimals. Throws
+// 22003 when the digits before the point do not fit, 22018 for text that is
+// no number.
+std::string exactDecimal(std::string_view text, int precision, int scale);
+
+// The functions the column rules of created tables call: sa_exact(value,
+// precision, scale) and sa_bit(value) give 1 for a value the column holds,
+// NULL for NULL, and fail with SQL Anywhere's message otherwise.
+void registerColumnRuleFunctions(sqlite3* db);
+
+// SQL Anywhere's message for a value out of range for its column.
+std::string outOfRangeMessage(std::string_view value);
+
+}
