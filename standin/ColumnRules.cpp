@@ -70,6 +70,11 @@ void applyColumnRules(std::string_view s, const std::vector<Token>& all, const s
         if (!saysNull && !saysNotNull)
             after += " NOT NULL";
         after += " CHECK (sa_bit(" + quotedName(column) + ") = 1)";
+    } else if (type->sqlType == SQL_BIGINT && type->isUnsigned) {
+        edits.replace[typeFirst] = UnsignedBigintText;
+        for (size_t j = typeFirst + 1; j <= typeLast; ++j)
+            edits.remove.insert(j);
+        after += " CHECK (sa_unsigned_bigint(" + quotedName(column) + ") = 1)";
     } else if (type->sqlType == SQL_NUMERIC || type->sqlType == SQL_DECIMAL) {
         std::string upper;
         for (char c : type->typeName)

@@ -22,7 +22,8 @@ void checkIdentifierLength(const std::string& name);
 // (stmt: the indexes of its significant tokens in all):
 //   BIT refuses NULL unless declared "BIT NULL", and holds only 0 and 1;
 //   NUMERIC, DECIMAL, MONEY and SMALLMONEY keep exactly their precision and
-//   scale, stored as text so that no digit is lost;
+//   scale, and UNSIGNED BIGINT every value up to 2^64 - 1, stored as text so
+//   that no digit is lost;
 //   table and column names are at most 128 bytes.
 void applyCreateTableRules(std::string_view sql, const std::vector<Token>& all, const std::vector<size_t>& stmt,
                            Edits& edits);
@@ -30,5 +31,8 @@ void applyCreateTableRules(std::string_view sql, const std::vector<Token>& all, 
 // The word the declared type of an exact column carries, so that SQLite
 // stores its values as text; the type's report ignores it.
 inline constexpr const char* ExactTextMarker = "EXACT_TEXT";
+// The declared type an UNSIGNED BIGINT column gets for the same reason: any
+// type name holding "INT" would make SQLite round values above 2^63.
+inline constexpr const char* UnsignedBigintText = "UNSIGNED_BIGNUM_TEXT";
 
 }

@@ -129,6 +129,8 @@ std::optional<ColumnInfo> fromDeclaredType(const std::string& declared) {
         return integer(SQL_SMALLINT, "smallint", 5, 2, isUnsigned);
     if (key == "INTEGER" || key == "INT")
         return integer(SQL_INTEGER, "integer", 10, 4, isUnsigned);
+    if (key == UnsignedBigintText)
+        return integer(SQL_BIGINT, "unsigned bigint", 20, 8, true);
     if (key == "BIGINT")
         return integer(SQL_BIGINT, "bigint", isUnsigned ? 20 : 19, 8, isUnsigned);
     // FLOAT is single precision unless its precision (in bits) asks for more.

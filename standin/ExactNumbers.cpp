@@ -117,9 +117,27 @@ void saBit(sqlite3_context* context, int, sqlite3_value** args) {
     }
     sqlite3_result_error(context, outOfRangeMessage(text).c_str(), -1);
 }
+
+void saUnsignedBigint(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string text = textArgument(args[0]);
+    static const std::string largest = "18446744073709551615";
+    const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    const std::string trimmed = digitsOnly ? text.substr(std::min(text.find_first_not_of('0'), text.size() - 1)) : text;
+    if (digitsOnly && (trimmed.size() < largest.size() || (trimmed.size() == largest.size() && trimmed <= largest))) {
+        sqlite3_result_int(context, 1);
+        return;
+    }
+    sqlite3_result_error(context, outOfRangeMessage(text).c_str(), -1);
+}
 }
 
 void registerColumnRuleFunctions(sqlite3* db) {
+    sqlite3_create_function(db, "sa_unsigned_bigint", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saUnsignedBigint,
+                            nullptr, nullptr);
     sqlite3_create_function(db, "sa_exact", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saExact, nullptr, nullptr);
     sqlite3_create_function(db, "sa_bit", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saBit, nullptr, nullptr);
 }

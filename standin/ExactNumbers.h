@@ -13,7 +13,8 @@ namespace standin {
 std::string exactDecimal(std::string_view text, int precision, int scale);
 
 // The functions the column rules of created tables call: sa_exact(value,
-// precision, scale) and sa_bit(value) give 1 for a value the column holds,
+// precision, scale), sa_bit(value) and sa_unsigned_bigint(value) give 1 for
+// a value the column holds,
 // NULL for NULL, and fail with SQL Anywhere's message otherwise.
 void registerColumnRuleFunctions(sqlite3* db);
 

@@ -50,8 +50,8 @@ bool isInteger(const Value& value) {
 
 // A single-precision value's shortest text can read back, as a double,
 // above the largest single (3.4028235e+38 does), which a FLOAT column
-// refuses; the double holding the same value exactly is taken then.
-QString exactText(const Value& value) {
+// refuses; the double holding the same value exactly is written then.
+QString singleText(const Value& value) {
     if (value.kind() == Value::Kind::Single &&
         std::abs(value.toText().toDouble()) > double(std::numeric_limits<float>::max()))
         return Value::real(value.toDouble()).toText();
@@ -69,7 +69,7 @@ void appendLiteral(QString& statement, const Value& value, ValueForm form, const
     else if (form == ValueForm::Number && isInteger(value))
         statement += value.toText();
     else
-        appendQuoted(statement, exactText(value), syntax.backslashEscapes);
+        appendQuoted(statement, form == ValueForm::Single ? singleText(value) : value.toText(), syntax.backslashEscapes);
 }
 
 }

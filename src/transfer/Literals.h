@@ -9,6 +9,7 @@ enum class ValueForm {
     Quoted,  // a string literal; the target converts it
     Number,  // integers unquoted
     Bit,     // 1 or 0 from the value, quoted like the other values
+    Single,  // quoted, in a form a single-precision column reads back in range
 };
 
 // How the target database reads literals.

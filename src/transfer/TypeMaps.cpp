@@ -107,7 +107,7 @@ ColumnType mySqlColumnType(const QString& key, const Field& f) {
     if (key.contains(QLatin1String("decimal")))
         return mySqlDecimal(f);
     if (key.contains(QLatin1String("single")))
-        return {QStringLiteral("FLOAT")};
+        return {QStringLiteral("FLOAT"), ValueForm::Single};
     if (key.contains(QLatin1String("int")))
         return mySqlInteger(f);
     if (key.contains(QLatin1String("adlongvarbinary")))

@@ -1,5 +1,6 @@
 #include "transfer/Literals.h"
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace tw;
 
@@ -59,6 +60,18 @@ TEST(LiteralsTest, FloatingPointUsesTheExactShortestText) {
     EXPECT_EQ(literal(Value::real(0.1)), "'0.1'");
     EXPECT_EQ(literal(Value::real(1e300)), "'1e+300'");
     EXPECT_EQ(literal(Value::single(16777217.0f)), "'16777216'");
+}
+
+}
+
+namespace {
+
+TEST(LiteralsTest, TheLargestSingleGoesToAFloatColumnInRangeAndElsewhereAsItReads) {
+    const Value largest = Value::single(std::numeric_limits<float>::max());
+    EXPECT_EQ(literal(largest, ValueForm::Single), "'3.4028234663852886e+38'");
+    EXPECT_EQ(literal(Value::single(-std::numeric_limits<float>::max()), ValueForm::Single), "'-3.4028234663852886e+38'");
+    EXPECT_EQ(literal(Value::single(0.1f), ValueForm::Single), "'0.1'") << "values in range keep their shortest text";
+    EXPECT_EQ(literal(largest), "'3.4028235e+38'");
 }
 
 }
