@@ -9,6 +9,8 @@
 #include <cstring>
 #include <map>
 #include <new>
+#include <optional>
+#include <string_view>
 
 using namespace standin;
 
@@ -51,12 +53,6 @@ template <class Body>
 SQLRETURN onDbc(SQLHANDLE h, Body&& body) noexcept { return guarded<Dbc>(h, SQL_HANDLE_DBC, body); }
 template <class Body>
 SQLRETURN onStmt(SQLHANDLE h, Body&& body) noexcept { return guarded<Stmt>(h, SQL_HANDLE_STMT, body); }
-
-std::optional<std::string> optionalWide(const SQLWCHAR* text, SQLSMALLINT length) {
-    if (!text)
-        return std::nullopt;
-    return utf8FromWide(text, length);
-}
 
 // DSN=name;DATABASE=path;... with {braced} values; keys in upper case.
 std::map<std::string, std::string> parseConnectionString(const std::string& s) {
@@ -104,6 +100,33 @@ std::map<std::string, std::string> parseConnectionString(const std::string& s) {
         i = j;
     }
     return out;
+}
+
+// Text at the entry points: the W functions speak UTF-16, the narrow ones
+// the client's UTF-8, which is what the driver keeps inside.
+struct Wide {
+    using Char = SQLWCHAR;
+    static std::string in(const SQLWCHAR* text, SQLLEN length) { return utf8FromWide(text, length); }
+    template <class Len>
+    static bool out(std::string_view utf8, SQLPOINTER buffer, SQLLEN capacity, Unit unit, Len* length) {
+        return putWide(utf8, buffer, capacity, unit, length);
+    }
+};
+struct Narrow {
+    using Char = SQLCHAR;
+    static std::string in(const SQLCHAR* text, SQLLEN length) { return utf8FromNarrow(text, length); }
+    // Narrow lengths count bytes, whether ODBC speaks of characters or bytes.
+    template <class Len>
+    static bool out(std::string_view utf8, SQLPOINTER buffer, SQLLEN capacity, Unit, Len* length) {
+        return putNarrow(utf8, buffer, capacity, length);
+    }
+};
+
+template <class Text>
+std::optional<std::string> optionalText(const typename Text::Char* text, SQLSMALLINT length) {
+    if (!text)
+        return std::nullopt;
+    return Text::in(text, length);
 }
 
 SQLRETURN setConnectAttr(Dbc& dbc, SQLINTEGER attribute, SQLPOINTER value) {
@@ -197,19 +220,29 @@ TW_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute, 
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLConnectW(SQLHDBC handle, SQLWCHAR* server, SQLSMALLINT serverLength, SQLWCHAR*,
-                                        SQLSMALLINT, SQLWCHAR*, SQLSMALLINT) {
+template <class Text>
+SQLRETURN connectText(SQLHDBC handle, typename Text::Char* server, SQLSMALLINT serverLength) {
     return onDbc(handle, [&](Dbc& dbc) -> SQLRETURN {
-        dbc.connect(utf8FromWide(server, serverLength), {});
+        dbc.connect(Text::in(server, serverLength), {});
         return dbc.result();
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC handle, SQLHWND, SQLWCHAR* in, SQLSMALLINT inLength,
-                                              SQLWCHAR* out, SQLSMALLINT outCapacity, SQLSMALLINT* outLength,
-                                              SQLUSMALLINT) {
+TW_EXPORT SQLRETURN SQL_API SQLConnectW(SQLHDBC handle, SQLWCHAR* server, SQLSMALLINT serverLength, SQLWCHAR*,
+                                        SQLSMALLINT, SQLWCHAR*, SQLSMALLINT) {
+    return connectText<Wide>(handle, server, serverLength);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC handle, SQLCHAR* server, SQLSMALLINT serverLength, SQLCHAR*, SQLSMALLINT,
+                                       SQLCHAR*, SQLSMALLINT) {
+    return connectText<Narrow>(handle, server, serverLength);
+}
+
+template <class Text>
+SQLRETURN driverConnectText(SQLHDBC handle, typename Text::Char* in, SQLSMALLINT inLength, typename Text::Char* out,
+                            SQLSMALLINT outCapacity, SQLSMALLINT* outLength) {
     return onDbc(handle, [&](Dbc& dbc) -> SQLRETURN {
-        const std::string text = utf8FromWide(in, inLength);
+        const std::string text = Text::in(in, inLength);
         const auto attributes = parseConnectionString(text);
         const auto dsn = attributes.find("DSN");
         const auto database = attributes.find("DATABASE");
@@ -217,10 +250,21 @@ TW_EXPORT SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC handle, SQLHWND, SQLWCHAR*
             throw Error("08001", "the connection string names no data source (DSN=)");
         dbc.connect(dsn == attributes.end() ? std::string() : dsn->second,
                     database == attributes.end() ? std::string() : database->second);
-        if (putWide(text, out, outCapacity, Unit::Chars, outLength))
+        if (Text::out(text, out, outCapacity, Unit::Chars, outLength))
             dbc.warn("01004", "string data, right truncated");
         return dbc.result();
     });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC handle, SQLHWND, SQLWCHAR* in, SQLSMALLINT inLength,
+                                              SQLWCHAR* out, SQLSMALLINT outCapacity, SQLSMALLINT* outLength,
+                                              SQLUSMALLINT) {
+    return driverConnectText<Wide>(handle, in, inLength, out, outCapacity, outLength);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLSMALLINT inLength, SQLCHAR* out,
+                                             SQLSMALLINT outCapacity, SQLSMALLINT* outLength, SQLUSMALLINT) {
+    return driverConnectText<Narrow>(handle, in, inLength, out, outCapacity, outLength);
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
@@ -269,6 +313,12 @@ TW_EXPORT SQLRETURN SQL_API SQLGetConnectAttrW(SQLHDBC handle, SQLINTEGER attrib
     });
 }
 
+// No text in these attributes: the narrow function is the same.
+TW_EXPORT SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
+                                              SQLINTEGER bufferLength, SQLINTEGER* length) {
+    return SQLGetConnectAttrW(handle, attribute, value, bufferLength, length);
+}
+
 TW_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {
     if (type == SQL_HANDLE_ENV)
         return onEnv(handle, [&](Env&) -> SQLRETURN { return SQL_SUCCESS; });
@@ -278,11 +328,11 @@ TW_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSM
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLGetInfoW(SQLHDBC handle, SQLUSMALLINT info, SQLPOINTER value, SQLSMALLINT capacity,
-                                        SQLSMALLINT* length) {
+template <class Text>
+SQLRETURN getInfoText(SQLHDBC handle, SQLUSMALLINT info, SQLPOINTER value, SQLSMALLINT capacity, SQLSMALLINT* length) {
     return onDbc(handle, [&](Dbc& dbc) -> SQLRETURN {
         auto text = [&](const std::string& s) -> SQLRETURN {
-            if (putWide(s, value, capacity, Unit::Bytes, length))
+            if (Text::out(s, value, capacity, Unit::Bytes, length))
                 dbc.warn("01004", "string data, right truncated");
             return dbc.result();
         };
@@ -380,6 +430,16 @@ TW_EXPORT SQLRETURN SQL_API SQLGetInfoW(SQLHDBC handle, SQLUSMALLINT info, SQLPO
     });
 }
 
+TW_EXPORT SQLRETURN SQL_API SQLGetInfoW(SQLHDBC handle, SQLUSMALLINT info, SQLPOINTER value, SQLSMALLINT capacity,
+                                        SQLSMALLINT* length) {
+    return getInfoText<Wide>(handle, info, value, capacity, length);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT info, SQLPOINTER value, SQLSMALLINT capacity,
+                                       SQLSMALLINT* length) {
+    return getInfoText<Narrow>(handle, info, value, capacity, length);
+}
+
 TW_EXPORT SQLRETURN SQL_API SQLGetFunctions(SQLHDBC handle, SQLUSMALLINT function, SQLUSMALLINT* supported) {
     return onDbc(handle, [&](Dbc&) -> SQLRETURN {
         if (!supported)
@@ -428,6 +488,12 @@ TW_EXPORT SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribut
     });
 }
 
+// No text in these attributes: the narrow function is the same.
+TW_EXPORT SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value,
+                                           SQLINTEGER bufferLength) {
+    return SQLSetStmtAttrW(handle, attribute, value, bufferLength);
+}
+
 TW_EXPORT SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
                                             SQLINTEGER* length) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
@@ -454,11 +520,26 @@ TW_EXPORT SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribut
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLPrepareW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
+// No text in these attributes: the narrow function is the same.
+TW_EXPORT SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value,
+                                           SQLINTEGER bufferLength, SQLINTEGER* length) {
+    return SQLGetStmtAttrW(handle, attribute, value, bufferLength, length);
+}
+
+template <class Text>
+SQLRETURN prepareText(SQLHSTMT handle, typename Text::Char* text, SQLINTEGER length) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
-        stmt.prepare(utf8FromWide(text, length));
+        stmt.prepare(Text::in(text, length));
         return stmt.result();
     });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLPrepareW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
+    return prepareText<Wide>(handle, text, length);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+    return prepareText<Narrow>(handle, text, length);
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
@@ -468,21 +549,40 @@ TW_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
+template <class Text>
+SQLRETURN execDirectText(SQLHSTMT handle, typename Text::Char* text, SQLINTEGER length) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
-        stmt.prepare(utf8FromWide(text, length));
+        stmt.prepare(Text::in(text, length));
         stmt.execute();
         return stmt.result();
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLTablesW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
-                                       SQLWCHAR* table, SQLSMALLINT tableLength, SQLWCHAR* types,
-                                       SQLSMALLINT typesLength) {
+TW_EXPORT SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
+    return execDirectText<Wide>(handle, text, length);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+    return execDirectText<Narrow>(handle, text, length);
+}
+
+template <class Text>
+SQLRETURN tablesText(SQLHSTMT handle, typename Text::Char* table, SQLSMALLINT tableLength, typename Text::Char* types,
+                     SQLSMALLINT typesLength) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
-        stmt.tables(optionalWide(table, tableLength), optionalWide(types, typesLength));
+        stmt.tables(optionalText<Text>(table, tableLength), optionalText<Text>(types, typesLength));
         return stmt.result();
     });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLTablesW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* table,
+                                       SQLSMALLINT tableLength, SQLWCHAR* types, SQLSMALLINT typesLength) {
+    return tablesText<Wide>(handle, table, tableLength, types, typesLength);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
+                                      SQLSMALLINT tableLength, SQLCHAR* types, SQLSMALLINT typesLength) {
+    return tablesText<Narrow>(handle, table, tableLength, types, typesLength);
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
@@ -493,14 +593,15 @@ TW_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT handle, SQLUSMALLINT number, SQLWCHAR* name,
-                                            SQLSMALLINT capacity, SQLSMALLINT* nameLength, SQLSMALLINT* type,
-                                            SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+template <class Text>
+SQLRETURN describeColText(SQLHSTMT handle, SQLUSMALLINT number, typename Text::Char* name, SQLSMALLINT capacity,
+                          SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size, SQLSMALLINT* digits,
+                          SQLSMALLINT* nullable) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
         const ColumnInfo& c = stmt.column(number);
         if (capacity < 0)
             throw Error("HY090", "invalid string or buffer length");
-        if (putWide(c.name, name, capacity, Unit::Chars, nameLength))
+        if (Text::out(c.name, name, capacity, Unit::Chars, nameLength))
             stmt.warn("01004", "string data, right truncated");
         if (type)
             *type = c.sqlType;
@@ -514,15 +615,27 @@ TW_EXPORT SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT handle, SQLUSMALLINT number
     });
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMALLINT field,
-                                             SQLPOINTER text, SQLSMALLINT capacity, SQLSMALLINT* textLength,
-                                             SQLLEN* numeric) {
+TW_EXPORT SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT handle, SQLUSMALLINT number, SQLWCHAR* name, SQLSMALLINT capacity,
+                                            SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size,
+                                            SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+    return describeColText<Wide>(handle, number, name, capacity, nameLength, type, size, digits, nullable);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT number, SQLCHAR* name, SQLSMALLINT capacity,
+                                           SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size,
+                                           SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+    return describeColText<Narrow>(handle, number, name, capacity, nameLength, type, size, digits, nullable);
+}
+
+template <class Text>
+SQLRETURN colAttributeText(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMALLINT field, SQLPOINTER text,
+                           SQLSMALLINT capacity, SQLSMALLINT* textLength, SQLLEN* numeric) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
         const Attribute a = stmt.columnAttribute(number, field);
         if (const auto* s = std::get_if<std::string>(&a)) {
             if (capacity < 0)
                 throw Error("HY090", "invalid string or buffer length");
-            if (putWide(*s, text, capacity, Unit::Bytes, textLength))
+            if (Text::out(*s, text, capacity, Unit::Bytes, textLength))
                 stmt.warn("01004", "string data, right truncated");
         } else if (numeric) {
             *numeric = std::get<SQLLEN>(a);
@@ -531,13 +644,24 @@ TW_EXPORT SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT handle, SQLUSMALLINT numbe
     });
 }
 
+TW_EXPORT SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMALLINT field, SQLPOINTER text,
+                                             SQLSMALLINT capacity, SQLSMALLINT* textLength, SQLLEN* numeric) {
+    return colAttributeText<Wide>(handle, number, field, text, capacity, textLength, numeric);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT number, SQLUSMALLINT field, SQLPOINTER text,
+                                            SQLSMALLINT capacity, SQLSMALLINT* textLength, SQLLEN* numeric) {
+    return colAttributeText<Narrow>(handle, number, field, text, capacity, textLength, numeric);
+}
+
 TW_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN { return stmt.fetch(); });
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT cType, SQLPOINTER target,
                                        SQLLEN capacity, SQLLEN* indicator) {
-    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN { return stmt.getData(number, cType, target, capacity, indicator); });
+    return onStmt(handle,
+                  [&](Stmt& stmt) -> SQLRETURN { return stmt.getData(number, cType, target, capacity, indicator); });
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
@@ -576,9 +700,10 @@ TW_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
 }
 
 // The diagnostics functions read a handle's records, so they must not clear them.
-TW_EXPORT SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
-                                           SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
-                                           SQLSMALLINT capacity, SQLSMALLINT* messageLength) {
+template <class Text>
+SQLRETURN getDiagRecText(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, typename Text::Char* state,
+                         SQLINTEGER* native, typename Text::Char* message, SQLSMALLINT capacity,
+                         SQLSMALLINT* messageLength) {
     HandleBase* h = findHandle(handle, type);
     if (!h)
         return SQL_INVALID_HANDLE;
@@ -590,27 +715,39 @@ TW_EXPORT SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, S
         const DiagRecord& d = h->diagnostics[size_t(record - 1)];
         if (state) {
             for (size_t k = 0; k < 5; ++k)
-                state[k] = SQLWCHAR(k < d.sqlState.size() ? d.sqlState[k] : '0');
+                state[k] = typename Text::Char(k < d.sqlState.size() ? d.sqlState[k] : '0');
             state[5] = 0;
         }
         if (native)
             *native = d.nativeError;
-        return putWide(d.message, message, capacity, Unit::Chars, messageLength) ? SQL_SUCCESS_WITH_INFO
+        return Text::out(d.message, message, capacity, Unit::Chars, messageLength) ? SQL_SUCCESS_WITH_INFO
                                                                                    : SQL_SUCCESS;
     } catch (...) {
         return SQL_ERROR;
     }
 }
 
-TW_EXPORT SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
-                                             SQLSMALLINT field, SQLPOINTER info, SQLSMALLINT capacity,
-                                             SQLSMALLINT* length) {
+TW_EXPORT SQLRETURN SQL_API SQLGetDiagRecW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLWCHAR* state,
+                                           SQLINTEGER* native, SQLWCHAR* message, SQLSMALLINT capacity,
+                                           SQLSMALLINT* messageLength) {
+    return getDiagRecText<Wide>(type, handle, record, state, native, message, capacity, messageLength);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLCHAR* state,
+                                          SQLINTEGER* native, SQLCHAR* message, SQLSMALLINT capacity,
+                                          SQLSMALLINT* messageLength) {
+    return getDiagRecText<Narrow>(type, handle, record, state, native, message, capacity, messageLength);
+}
+
+template <class Text>
+SQLRETURN getDiagFieldText(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLSMALLINT field, SQLPOINTER info,
+                           SQLSMALLINT capacity, SQLSMALLINT* length) {
     HandleBase* h = findHandle(handle, type);
     if (!h)
         return SQL_INVALID_HANDLE;
     try {
         auto text = [&](const std::string& s) -> SQLRETURN {
-            return putWide(s, info, capacity, Unit::Bytes, length) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+            return Text::out(s, info, capacity, Unit::Bytes, length) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
         };
         switch (field) {
         case SQL_DIAG_NUMBER:
@@ -669,4 +806,14 @@ TW_EXPORT SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle,
     } catch (...) {
         return SQL_ERROR;
     }
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLGetDiagFieldW(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLSMALLINT field,
+                                             SQLPOINTER info, SQLSMALLINT capacity, SQLSMALLINT* length) {
+    return getDiagFieldText<Wide>(type, handle, record, field, info, capacity, length);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record, SQLSMALLINT field,
+                                            SQLPOINTER info, SQLSMALLINT capacity, SQLSMALLINT* length) {
+    return getDiagFieldText<Narrow>(type, handle, record, field, info, capacity, length);
 }

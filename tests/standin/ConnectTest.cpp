@@ -1,4 +1,5 @@
 #include "StandinTest.h"
+#include <QProcess>
 #include <QFile>
 
 namespace {
@@ -87,4 +88,22 @@ TEST_F(StandinTest, ErrorsCarryTheSqlStatesOfTheirKind) {
 
     // The failures leave nothing behind: the table still has its one row.
     EXPECT_EQ(twtest::readRows(conn, R"(SELECT "a" FROM "t")"), twtest::Rows{{"1"}});
+}
+
+// isql speaks through the narrow functions: its UTF-8 text must arrive as
+// text, not as Latin-1 read byte by byte.
+TEST_F(StandinTest, TextGivenThroughTheNarrowFunctionsIsTheClientsUtf8) {
+    const QString words = QString::fromUtf8("Grüße 日本 😀");
+    QProcess isql;
+    isql.start("isql", {"-b", twtest::StandinDatabase::dataSourceName()});
+    ASSERT_TRUE(isql.waitForStarted());
+    isql.write(("CREATE TABLE \"w\"(\"t\" VARCHAR(40))\nINSERT INTO \"w\" VALUES('" + words + "')\n"
+                "SELECT \"t\" || '|' FROM \"w\"\n")
+                   .toUtf8());
+    isql.closeWriteChannel();
+    ASSERT_TRUE(isql.waitForFinished());
+    EXPECT_EQ(isql.exitCode(), 0) << isql.readAllStandardError().toStdString();
+
+    EXPECT_EQ(twtest::readRows(conn, R"(SELECT "t" FROM "w")"), twtest::Rows({{words}})) << "read through the W functions";
+    EXPECT_TRUE(QString::fromUtf8(isql.readAllStandardOutput()).contains(words + "|")) << "and given back as UTF-8";
 }
