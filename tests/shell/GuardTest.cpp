@@ -29,6 +29,21 @@ TEST(ErrorBoxTest, TextWithStatementLineEvenWhenNoStatementWasBuilt) {
     EXPECT_TRUE(errorBoxText("x", location, 152, &empty).endsWith(trailer + "\r\rsql: "));
 }
 
+TEST(ErrorBoxTest, AStatementOfMegabytesShowsItsStartAndItsEndInShortLines) {
+    const QString statement = "INSERT INTO `t` VALUES(X'" + QString(20'000'000, u'a') + "', 'the end')";
+    const QString text = errorBoxText("Got a packet bigger than 'max_allowed_packet' bytes", "in x ", 248, &statement);
+    const QString shown = text.mid(text.indexOf("\r\rsql: ") + 7);
+    EXPECT_LT(shown.size(), 3200);
+    const QStringList lines = shown.split('\r');
+    EXPECT_TRUE(lines.first().startsWith("INSERT INTO `t` VALUES(X'aaa"));
+    EXPECT_TRUE(lines.last().endsWith("aaa', 'the end')"));
+    EXPECT_TRUE(lines.contains(QString("… %1 characters left out …").arg(statement.size() - 3000)));
+    for (const QString& line : lines)
+        EXPECT_LE(line.size(), 100);
+    const QString shortOne = "INSERT INTO `t` VALUES('" + QString(2900, u'b') + "')";
+    EXPECT_TRUE(errorBoxText("x", "in x ", 248, &shortOne).endsWith("sql: " + shortOne)) << "a statement that fits stays whole";
+}
+
 TEST(ErrorBoxTest, EmptyDescriptionStillStartsWithTheLineBreak) {
     EXPECT_TRUE(errorBoxText("", helpLocation, 100).startsWith("\r\nin Tabferry"));
 }

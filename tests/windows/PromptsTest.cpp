@@ -1,5 +1,10 @@
+#include "WindowTestSupport.h"
 #include "shell/AppTitle.h"
+#include "shell/ErrorReport.h"
 #include "shell/MessageBoxPrompts.h"
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -28,6 +33,29 @@ TEST(PromptsTest, StylesGiveTheirButtonsAndIcon) {
     const MsgBoxLook error = msgBoxLook(MsgStyle::Exclamation);
     EXPECT_EQ(error.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     EXPECT_EQ(error.icon, QMessageBox::Warning);
+}
+
+TEST(PromptsTest, TheErrorBoxOfATwentyMegabyteStatementComesUpAtOnceAndFitsTheScreen) {
+    twtest::ensureApplication();
+    const QString statement = "INSERT INTO \"t\" VALUES(0x" + QString(20'000'000, u'f') + ")";
+    QElapsedTimer clock;
+    clock.start();
+    const QString text = errorBoxText("Got a packet bigger than 'max_allowed_packet' bytes", "in x ", 278, &statement);
+    qint64 shownAfter = -1;
+    QRect box, screen;
+    QTimer::singleShot(0, [&] {
+        QWidget* shown = QApplication::activeModalWidget();
+        ASSERT_NE(shown, nullptr);
+        shownAfter = clock.elapsed();
+        box = shown->frameGeometry();
+        screen = shown->screen()->availableGeometry();
+        shown->close();
+    });
+    MessageBoxPrompts().MsgBox(text, MsgStyle::Exclamation, "Application Error");
+    EXPECT_GE(shownAfter, 0);
+    EXPECT_LT(shownAfter, 1000);
+    EXPECT_LE(box.height(), screen.height());
+    EXPECT_LE(box.width(), screen.width());
 }
 
 TEST(PromptsTest, AnswersAreTheProgramsNumbers) {
