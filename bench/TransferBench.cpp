@@ -90,6 +90,19 @@ public:
     int boxes = 0;
 };
 
+// Keeps the account; checks tables only when asked to.
+class BenchPanel : public tw::TransferPanel {
+public:
+    explicit BenchPanel(bool verify = false) : m_verify(verify) {}
+    bool stopRequested() const override { return false; }
+    void showAccount(const tw::TransferAccount& a) override { account = a; }
+    bool verifies() const override { return m_verify; }
+    tw::TransferAccount account;
+
+private:
+    bool m_verify;
+};
+
 struct Side {
     QString connectString;
     bool viaProvider;
@@ -121,7 +134,8 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     tw::ProgramEnd end;
     tw::EventLoopYield windowYield(end);
     bench::GapYield yield(windowYield);
-    tw::TableManagerUi ui{list1, list2, bar, pointer, prompts, yield, profile};
+    BenchPanel panel;
+    tw::TableManagerUi ui{list1, list2, bar, pointer, prompts, yield, profile, panel};
     tw::TableList& source = direction.source.list(ui);
     source.AddItem(tableName);
     source.setListIndex(0);

@@ -18,7 +18,7 @@ bool opens(const QString& provider, const QString& connectString, bool mysqlSide
         if (reason)
             reason->clear();
         return true;
-    } catch (const ProgramEnding&) {
+    } catch (const Interrupted&) {
         throw;
     } catch (const std::exception& e) {
         if (reason)

@@ -98,7 +98,7 @@ bool testConnection(const ConnectionTest& test, const ProgramServices& services,
         services.prompts.MsgBox(QStringLiteral("Connection successful."));
         pointer.setMousePointer(PointerCode::Arrow);
         return true;
-    } catch (const ProgramEnding&) {
+    } catch (const Interrupted&) {
         throw;
     } catch (const std::exception& e) {
         services.prompts.MsgBox(test.failure + "\r\r" + connectionFailureReason(e, test.mysqlSide));

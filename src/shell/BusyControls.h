@@ -30,7 +30,7 @@ void runOperation(const QList<QWidget*>& controls, Operation&& operation) {
     BusyControls busy(controls);
     try {
         operation();
-    } catch (const ProgramEnding&) {
+    } catch (const Interrupted&) {
     }
 }
 

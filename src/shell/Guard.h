@@ -21,7 +21,7 @@ public:
         try {
             body();
             return true;
-        } catch (const ProgramEnding&) {
+        } catch (const Interrupted&) {
             throw;
         } catch (const std::exception& e) {
             report(line, e);
@@ -35,7 +35,7 @@ public:
     bool test(int line, F&& condition) {
         try {
             return condition();
-        } catch (const ProgramEnding&) {
+        } catch (const Interrupted&) {
             throw;
         } catch (const std::exception& e) {
             report(line, e);

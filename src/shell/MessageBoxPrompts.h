@@ -1,6 +1,7 @@
 #pragma once
 #include "shell/Prompts.h"
 #include <QMessageBox>
+#include <memory>
 
 namespace tw {
 
@@ -16,6 +17,9 @@ struct MsgBoxLook {
 };
 MsgBoxLook msgBoxLook(int style);
 int msgAnswer(QMessageBox::StandardButton button);
+
+// The box MsgBox shows, over the active window, not yet shown.
+std::unique_ptr<QMessageBox> messageBox(const QString& text, int style, const QString& title);
 
 // Modal Qt message boxes and input boxes over the active window.
 class MessageBoxPrompts : public Prompts {

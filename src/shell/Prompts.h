@@ -6,11 +6,13 @@ namespace tw {
 // Message box styles and answers, with the numbers the program has always used.
 namespace MsgStyle {
 constexpr int OkOnly = 0;
+constexpr int YesNoCancel = 3;
 constexpr int YesNo = 4;
 constexpr int Exclamation = 48;
 }
 namespace MsgAnswer {
 constexpr int Ok = 1;
+constexpr int Cancel = 2;
 constexpr int Yes = 6;
 constexpr int No = 7;
 }

@@ -12,11 +12,22 @@ public:
     virtual void DoEvents() = 0;
 };
 
-// Raised from a yield after the user closed a window: the running operation
-// must stop at once and send nothing more. Guards let it pass.
-class ProgramEnding : public std::exception {
+// Raised from a yield when the running operation must not go on. Guards let
+// it pass, and no step reports it.
+class Interrupted : public std::exception {};
+
+// The user closed a window: the running operation stops at once and sends
+// nothing more.
+class ProgramEnding : public Interrupted {
 public:
     const char* what() const noexcept override { return "the program is ending"; }
+};
+
+// The user stopped a transfer: it ends as after its last table, keeping
+// what it sent.
+class StopRequested : public Interrupted {
+public:
+    const char* what() const noexcept override { return "the transfer was stopped"; }
 };
 
 }

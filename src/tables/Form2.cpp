@@ -12,6 +12,7 @@
 #include "tables/RenameTable.h"
 #include "transfer/SendTables.h"
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTimer>
@@ -21,8 +22,10 @@ namespace tw {
 namespace {
 
 constexpr int clientWidth = 8040;
-// "< Back": the bottom row of buttons, from which the window's height follows.
-constexpr int backTop = 4980, backHeight = 405;
+// "< Back": the bottom row of buttons, from which the window's height follows;
+// above it, under the progress bar, the line of the last transfer.
+constexpr int transferResultTop = 4960, transferResultHeight = 360;
+constexpr int backTop = 5440, backHeight = 405;
 // Below the bottom row: the title bar, the borders and a narrow margin.
 constexpr float marginBelowButtons = 580;
 
@@ -101,6 +104,8 @@ void Form2::buildControls() {
     ProgressBar1 = new ProgressBarWidget(this);
     ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
     placeInTwips(*ProgressBar1, 120, 4460, 7800, 405);
+    TransferResult = new TransferResultView(this);
+    placeInTwips(*TransferResult, 120, transferResultTop, 7800, transferResultHeight);
     PushButton2 = button(this, "< Back", 120, backTop, 3840, backHeight);
     PushButton12 = button(this, "Help", 4080, backTop, 3840, backHeight);
 
@@ -130,7 +135,7 @@ void Form2::wireEvents() {
 }
 
 TableManagerUi Form2::ui() {
-    return {*List1, *List2, *ProgressBar1, m_pointer, m_services.prompts, m_services.yield, m_profile};
+    return {*List1, *List2, *ProgressBar1, m_pointer, m_services.prompts, m_services.yield, m_profile, *TransferResult};
 }
 
 QList<QWidget*> Form2::listsAndButtons() const {
@@ -139,10 +144,38 @@ QList<QWidget*> Form2::listsAndButtons() const {
 }
 
 void Form2::runTableOperation(void (*operation)(TableManagerUi&)) {
+    TransferResult->clear();
     runOperation(listsAndButtons(), [&] {
         TableManagerUi tableManager = ui();
         operation(tableManager);
     });
+}
+
+void Form2::runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendButton) {
+    if (m_runningTransfer) {
+        TransferResult->requestStop();
+        return;
+    }
+    TransferResult->clear();
+    QList<QWidget*> busy = listsAndButtons();
+    busy.removeOne(sendButton);
+    const QString caption = sendButton->text();
+    sendButton->setText(QStringLiteral("Stop"));
+    m_runningTransfer = sendButton;
+    runOperation(busy, [&] {
+        TableManagerUi tableManager = ui();
+        operation(tableManager);
+    });
+    m_runningTransfer = nullptr;
+    sendButton->setText(caption);
+}
+
+void Form2::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && m_runningTransfer) {
+        TransferResult->requestStop();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form2::Form_Load() {
@@ -175,8 +208,8 @@ void Form2::showEvent(QShowEvent* event) {
 }
 
 void Form2::PushButton1_Click() { runTableOperation(&tw::PushButton1_Click); }
-void Form2::PushButton3_Click() { runTableOperation(&tw::PushButton3_Click); }
-void Form2::PushButton4_Click() { runTableOperation(&tw::PushButton4_Click); }
+void Form2::PushButton3_Click() { runTransfer(&tw::PushButton3_Click, PushButton3); }
+void Form2::PushButton4_Click() { runTransfer(&tw::PushButton4_Click, PushButton4); }
 void Form2::PushButton5_Click() { runTableOperation(&tw::PushButton5_Click); }
 void Form2::PushButton6_Click() { runTableOperation(&tw::PushButton6_Click); }
 void Form2::PushButton7_Click() { runTableOperation(&tw::PushButton7_Click); }

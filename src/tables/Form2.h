@@ -5,6 +5,7 @@
 #include "tables/ProgressBarWidget.h"
 #include "tables/TableListWidget.h"
 #include "tables/TableManagerUi.h"
+#include "tables/TransferResultView.h"
 #include <QWidget>
 
 class QGroupBox;
@@ -45,17 +46,21 @@ public:
     QGroupBox *Frame1, *Frame2;
     TableListWidget *List1, *List2;
     ProgressBarWidget* ProgressBar1;
+    TransferResultView* TransferResult;  // under the bar: the last transfer's account
     QPushButton *PushButton1, *PushButton2, *PushButton3, *PushButton4, *PushButton5, *PushButton6, *PushButton7,
         *PushButton8, *PushButton9, *PushButton10, *PushButton11, *PushButton12;
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;  // Escape stops a running transfer
 
 private:
     void buildControls();
     void wireEvents();
     void runTableOperation(void (*operation)(TableManagerUi&));
+    // A transfer: its Send button reads "Stop" and stays pressable while it runs.
+    void runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendButton);
     QList<QWidget*> listsAndButtons() const;
     void fitOuterHeight();
 
@@ -65,6 +70,7 @@ private:
     WindowPointer m_pointer{*this};
     HoverPointer* m_hover;
     float m_outerHeightTwips = 0;
+    QPushButton* m_runningTransfer = nullptr;
 };
 
 }

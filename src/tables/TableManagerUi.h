@@ -5,12 +5,13 @@
 #include "shell/Yield.h"
 #include "tables/ProgressBar.h"
 #include "tables/TableList.h"
+#include "transfer/TransferPanel.h"
 
 namespace tw {
 
 // What the table manager's operations see of the program: the two lists,
-// the progress bar, the window's pointer, the prompts, the yield, and the
-// connection window's fields.
+// the progress bar, the window's pointer, the prompts, the yield, the
+// connection window's fields, and the transfers' Stop and account.
 struct TableManagerUi {
     TableList& List1;  // MySQL tables
     TableList& List2;  // Sybase iAnywhere tables
@@ -19,6 +20,7 @@ struct TableManagerUi {
     Prompts& prompts;
     Yield& yield;
     const ProfileFields& profile;
+    TransferPanel& transfer;
 };
 
 }

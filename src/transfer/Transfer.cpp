@@ -3,7 +3,10 @@
 #include "connect/DbError.h"
 #include "connect/Recordset.h"
 #include "shell/Guard.h"
+#include "transfer/FailureStorm.h"
+#include "transfer/RowDigest.h"
 #include "transfer/TransferHelpers.h"
+#include <QElapsedTimer>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -34,31 +37,44 @@ bool readsBackslashEscapes(Connection& mysql) {
     return !mode.Fields(0).Value.toText().contains(QLatin1String("NO_BACKSLASH_ESCAPES"));
 }
 
+QString messageOf(const std::exception& e) {
+    if (const auto* db = dynamic_cast<const DbError*>(&e))
+        return db->message();
+    return QString::fromUtf8(e.what());
+}
+
 class TableTransfer {
 public:
     TableTransfer(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer)
         : d(direction), L(direction.lines), ui(ui), m_observer(observer),
-          m_guard(ui.prompts, locationText(QStringLiteral("Form2"), direction.procedure), &m_statement) {
+          m_guard(ui.prompts, locationText(QStringLiteral("Form2"), direction.procedure), &m_statement),
+          m_storm(ui.prompts) {
         m_syntax.bytes = d.target.bytes;
         m_syntax.backslashEscapes = d.target.backslashEscapes;
+        m_account.direction = d.description;
     }
 
     void run() {
+        m_clock.start();
         createObjects();
-        yieldAt(L.firstYield);
-        bool noCurrent = false;
-        step(L.noCurrent, [&] { noCurrent = sourceList().ListIndex() == -1; });
-        if (noCurrent) {
-            step(L.noCurrentMessage, [&] { ui.prompts.MsgBox(d.noCurrentMessage, MsgStyle::OkOnly); });
-            return;
-        }
-        step(L.hourglass, [&] { ui.pointer.setMousePointer(PointerCode::Hourglass); });
         try {
+            yieldAt(L.firstYield);
+            bool noCurrent = false;
+            step(L.noCurrent, [&] { noCurrent = sourceList().ListIndex() == -1; });
+            if (noCurrent) {
+                step(L.noCurrentMessage, [&] { ui.prompts.MsgBox(d.noCurrentMessage, MsgStyle::OkOnly); });
+                return;
+            }
+            step(L.hourglass, [&] { ui.pointer.setMousePointer(PointerCode::Hourglass); });
             openConnections();
             walk();
         } catch (const TransferEnds&) {
+        } catch (const StopRequested&) {
+            m_account.stopped = true;
         }
         end();
+        m_account.seconds = double(m_clock.nsecsElapsed()) / 1e9;
+        ui.transfer.showAccount(m_account);
     }
 
 private:
@@ -69,19 +85,52 @@ private:
         const bool done = m_guard.step(line, [&] {
             try {
                 body();
-            } catch (const DbError& e) {
-                linkLost = e.isCommunicationLinkFailure();
+            } catch (const std::exception& e) {
+                m_lastFailure = messageOf(e);
+                if (const auto* db = dynamic_cast<const DbError*>(&e))
+                    linkLost = db->isCommunicationLinkFailure();
                 throw;
             }
         });
         if (linkLost)
-            throw TransferEnds{};
+            endEarly();
         return done;
     }
 
+    [[noreturn]] void endEarly() {
+        m_account.endedEarly = m_lastFailure;
+        throw TransferEnds{};
+    }
+
+    // A step that can fail for one row: the failure is counted for the
+    // table, and its box shown unless the user chose to count it quietly.
+    template <typename F>
+    bool rowStep(int line, F&& body) {
+        try {
+            body();
+            return true;
+        } catch (const Interrupted&) {
+            throw;
+        } catch (const std::exception& e) {
+            m_lastFailure = messageOf(e);
+            table().rowFailed(m_lastFailure);
+            if (m_storm.showBox(table().name, m_lastFailure))
+                m_guard.report(line, e);
+            const auto* db = dynamic_cast<const DbError*>(&e);
+            if (db && db->isCommunicationLinkFailure())
+                endEarly();
+            return false;
+        }
+    }
+
+    // A yield, after which a Stop the user pressed takes effect.
     void yieldAt(int line) {
         step(line, [&] { ui.yield.DoEvents(); });
+        if (ui.transfer.stopRequested())
+            throw StopRequested();
     }
+
+    TableAccount& table() { return m_account.tables.back(); }
 
     TableList& sourceList() { return d.source.list(ui); }
     TableList& targetList() { return d.target.list(ui); }
@@ -146,6 +195,23 @@ private:
     }
 
     void copyTable(const QString& name) {
+        m_account.tables.emplace_back();
+        table().name = name;
+        m_storm.newTable();
+        m_tableClock.start();
+        try {
+            copyTableRows(name);
+        } catch (const StopRequested&) {
+            if (table().copied() && !m_created)
+                table().skipped = QStringLiteral("stopped before it was created");
+            table().seconds = double(m_tableClock.nsecsElapsed()) / 1e9;
+            throw;
+        }
+        table().seconds = double(m_tableClock.nsecsElapsed()) / 1e9;
+    }
+
+    void copyTableRows(const QString& name) {
+        m_created = false;
         int answer = 0;
         if (m_guard.test(L.contains, [&] { return ListContains(targetList(), name); }))
             step(L.question, [&] {
@@ -154,13 +220,17 @@ private:
             });
         else
             step(L.noQuestion, [&] { answer = 0; });
-        if (answer == MsgAnswer::No)
+        if (answer == MsgAnswer::No) {
+            table().skipped = QStringLiteral("kept as it is: not overwritten");
             return;
+        }
         // A table is skipped after a failed DROP, SELECT or CREATE, so no
         // rows go into a table that was not ours to fill.
         if (answer == MsgAnswer::Yes) {
-            if (!step(L.drop, [&] { dropUnlessMissing(name); }))
+            if (!step(L.drop, [&] { dropUnlessMissing(name); })) {
+                table().skipped = QStringLiteral("DROP TABLE failed: ") + m_lastFailure;
                 return;
+            }
             step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
         }
         const QString select = QStringLiteral("SELECT * FROM ") + quotedName(name, d.source.quote);
@@ -168,19 +238,29 @@ private:
         // keeps yielding while it runs.
         if (!step(L.openReader, [&] {
                 m_reader->Open(select, *m_source, d.readerCursorType, d.readerLockType, &ui.yield);
-            }))
+            })) {
+            table().skipped = QStringLiteral("SELECT failed: ") + m_lastFailure;
             return;
+        }
         if (!createTable(name)) {
+            table().skipped = QStringLiteral("CREATE TABLE failed: ") + m_lastFailure;
             step(L.closeReader, [&] { m_reader->Close(); });
             return;
         }
+        m_created = true;
+        m_expected.clear();
         try {
             copyRows(QStringLiteral("INSERT INTO ") + quotedName(name, d.target.quote) + QLatin1String(" VALUES("));
         } catch (const TransferEnds&) {
             finishTable(name);  // the table and the rows sent so far are there
             throw;
+        } catch (const StopRequested&) {
+            finishTable(name);
+            throw;
         }
         finishTable(name);
+        if (ui.transfer.verifies())
+            verify(name);
     }
 
     // The list matched the name without regard to case; a server that
@@ -229,11 +309,12 @@ private:
         for (long long row = 0; row <= bound; ++row) {
             yieldAt(L.rowYield);
             step(L.progress, [&] { ui.ProgressBar1.setValue(percentDone(row, bound)); });
+            ++table().rowsRead;
             // A row the reader failed on holds values of the row before:
             // it has had its box and is not sent.
             if (readable)
                 sendRow(insertStart);
-            readable = step(L.moveNext, [&] { m_reader->MoveNext(); });
+            readable = rowStep(L.moveNext, [&] { m_reader->MoveNext(); });
         }
     }
 
@@ -253,7 +334,46 @@ private:
             m_statement.chop(2);
             m_statement += u')';
         });
-        send(L.executeInsert, m_statement);
+        if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
+            ++table().rowsAccepted;
+            m_storm.rowSucceeded();
+            m_expected.add(*m_reader);  // what the target should now hold
+        }
+    }
+
+    // Reads the copied table back and compares it with the rows the target
+    // accepted, without regard to their order.
+    void verify(const QString& name) {
+        Verification& v = table().verification;
+        if (m_observer)
+            m_observer->beforeVerifying(name);
+        try {
+            Recordset back;
+            back.Open(QStringLiteral("SELECT * FROM ") + quotedName(name, d.target.quote), *m_target, -1, -1, &ui.yield);
+            RowDigests arrived;
+            long long row = 0;
+            while (!back.isEOF()) {
+                if (++row % 256 == 0)
+                    checkIn();
+                arrived.add(back);
+                back.MoveNext();
+            }
+            back.Close();
+            v.rowsDiffering = m_expected.rowsDifferingFrom(arrived);
+            v.result = v.rowsDiffering == 0 ? Verification::Result::Verified : Verification::Result::Differs;
+        } catch (const Interrupted&) {
+            throw;
+        } catch (const std::exception& e) {
+            v.result = Verification::Result::CouldNotCheck;
+            v.problem = messageOf(e);
+        }
+    }
+
+    // A yield between numbered steps, where Stop takes effect too.
+    void checkIn() {
+        ui.yield.DoEvents();
+        if (ui.transfer.stopRequested())
+            throw StopRequested();
     }
 
     void finishTable(const QString& name) {
@@ -296,6 +416,12 @@ private:
     std::optional<Recordset> m_reader;
     std::vector<ValueForm> m_forms;
     LiteralSyntax m_syntax;
+    FailureStorm m_storm;
+    TransferAccount m_account;
+    QElapsedTimer m_clock, m_tableClock;
+    QString m_lastFailure;   // the message of the step that failed last
+    bool m_created = false;  // the current table was created in the target
+    RowDigests m_expected;   // the rows the target accepted, for the check
 };
 
 }

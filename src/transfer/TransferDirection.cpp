@@ -27,6 +27,7 @@ const DatabaseSide& iAnywhereSide() {
 const TransferDirection& toIAnywhere() {
     static const TransferDirection d{
         .procedure = QStringLiteral("PushButton3_Click"),
+        .description = QStringLiteral("MySQL to iAnywhere"),
         .source = mySqlSide(),
         .target = iAnywhereSide(),
         .creationOrder = {DataObject::Source, DataObject::Reader, DataObject::Target},
@@ -56,6 +57,7 @@ const TransferDirection& toIAnywhere() {
 const TransferDirection& toMySql() {
     static const TransferDirection d{
         .procedure = QStringLiteral("PushButton4_Click"),
+        .description = QStringLiteral("iAnywhere to MySQL"),
         .source = iAnywhereSide(),
         .target = mySqlSide(),
         .creationOrder = {DataObject::Target, DataObject::Source, DataObject::Reader},

@@ -42,6 +42,7 @@ enum class EndStep { CloseSource, CloseTarget, Arrow };
 // Everything in which the two transfers differ.
 struct TransferDirection {
     QString procedure;
+    QString description;  // "MySQL to iAnywhere", for the account
     const DatabaseSide& source;
     const DatabaseSide& target;
     std::array<DataObject, 3> creationOrder;  // at lines 100, 102, 104

@@ -20,7 +20,7 @@ TableManagerRig::TableManagerRig(const QString& mysqlName) : mysql(mysqlName) {
 }
 
 tw::TableManagerUi TableManagerRig::ui() {
-    return {*List1, *List2, progress, pointer, prompts, yield, profile};
+    return {*List1, *List2, progress, pointer, prompts, yield, profile, transfer};
 }
 
 void TableManagerRig::selectAll(tw::TableList& list) {

@@ -43,6 +43,15 @@ public:
     std::function<void(long long)> onYield;
 };
 
+// Keeps every account a transfer gave; a test presses Stop by setting stop.
+class RecordingTransferPanel : public tw::TransferPanel {
+public:
+    bool stopRequested() const override { return stop; }
+    void showAccount(const tw::TransferAccount& account) override { accounts.push_back(account); }
+    bool stop = false;
+    std::vector<tw::TransferAccount> accounts;
+};
+
 // Everything the table manager's operations need, without a window, wired
 // to a fresh MySQL database and a fresh stand-in data source.
 class TableManagerRig {
@@ -62,6 +71,7 @@ public:
     RecordingPointer pointer;
     ScriptedPrompts prompts;
     CountingYield yield;
+    RecordingTransferPanel transfer;
 };
 
 }

@@ -127,7 +127,7 @@ Rows readRows(tw::Connection& connection, const QString& sql) {
 
 int ScriptedPrompts::MsgBox(const QString& text, int style, const QString& title) {
     shown.push_back({"MsgBox", text, style, title, {}});
-    if ((style & 7) == tw::MsgStyle::YesNo) {
+    if ((style & 7) == tw::MsgStyle::YesNo || (style & 7) == tw::MsgStyle::YesNoCancel) {
         if (m_msgAnswers.empty()) {
             ADD_FAILURE() << "unscripted question: " << text.toStdString();
             return tw::MsgAnswer::No;

@@ -118,7 +118,7 @@ protected:
     tw::TableManagerUi uiWithOwnList(tw::TableList& own) {
         const bool ownIsList1 = &list() == rig.List1.get();
         return {ownIsList1 ? own : *rig.List1, ownIsList1 ? *rig.List2 : own, rig.progress, rig.pointer,
-                rig.prompts,                   rig.yield,                     rig.profile};
+                rig.prompts,                   rig.yield,                     rig.profile,                   rig.transfer};
     }
     QStringList tablesInDatabase() { return side().own.tables(rig); }
     QStringList selection() {

@@ -81,9 +81,12 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
         {form.PushButton5, form.Frame2, "Delete Table/s", {240, 3100, 3330, 400}},
         {form.PushButton7, form.Frame2, "Rename Table", {240, 3600, 3330, 400}},
         {form.ProgressBar1, &form, "Progress Bar", {120, 4460, 7800, 405}},
-        {form.PushButton2, &form, "< Back", {120, 4980, 3840, 405}},
-        {form.PushButton12, &form, "Help", {4080, 4980, 3840, 405}},
+        {form.TransferResult, &form, "", {120, 4960, 7800, 360}},
+        {form.PushButton2, &form, "< Back", {120, 5440, 3840, 405}},
+        {form.PushButton12, &form, "Help", {4080, 5440, 3840, 405}},
     });
+    EXPECT_EQ(form.TransferResult->DetailsButton->text(), "Details…");
+    EXPECT_FALSE(form.TransferResult->DetailsButton->isEnabled()) << "no account before the first transfer";
     EXPECT_EQ(form.PushButton3->text().size(), 27);
     EXPECT_EQ(form.ProgressBar1->minimum(), 0);
     EXPECT_EQ(form.ProgressBar1->maximum(), 100);
@@ -93,10 +96,10 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
 }
 
 TEST_F(Form2Test, OuterHeightIsTheBottomOfTheBackButtonAndFiveHundredEightyTwips) {
-    EXPECT_FLOAT_EQ(form.outerHeightTwips(), 5965);
+    EXPECT_FLOAT_EQ(form.outerHeightTwips(), 6425);
     form.show();
     QApplication::processEvents();
-    EXPECT_EQ(form.frameGeometry().height(), qRound(5965 / 15.0));
+    EXPECT_EQ(form.frameGeometry().height(), qRound(6425 / 15.0));
     EXPECT_EQ(form.width(), 536);
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window cannot be resized";
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -114,7 +117,7 @@ TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
     EXPECT_EQ(order, QList<QWidget*>({form.List2, form.List1, form.PushButton10, form.PushButton11, form.PushButton3,
                                       form.PushButton1, form.PushButton6, form.PushButton8, form.PushButton9,
                                       form.PushButton4, form.PushButton5, form.PushButton7, form.PushButton2,
-                                      form.PushButton12}));
+                                      form.PushButton12, form.TransferResult->DetailsButton}));
     form.show();
     EXPECT_EQ(form.focusWidget(), form.List2);
 }
@@ -229,9 +232,10 @@ TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHover
     program.yield.onYield = [&](long long) {
         ++yields;
         progressSeen.insert(form.ProgressBar1->value());
-        bool allDisabled = true;
+        // All but the Send button, which reads "Stop" while its transfer runs.
+        bool allDisabled = form.PushButton3->isEnabled() && form.PushButton3->text() == "Stop";
         for (QWidget* w : listsAndButtons())
-            allDisabled = allDisabled && !w->isEnabled();
+            allDisabled = allDisabled && (w == form.PushButton3 || !w->isEnabled());
         disabledYields += allDisabled;
         // The transfer's first yield comes before it shows the hourglass.
         if (form.pointer().mousePointer() != PointerCode::Hourglass)
@@ -254,6 +258,40 @@ TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHover
     for (QWidget* w : listsAndButtons())
         EXPECT_TRUE(w->isEnabled());
     EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Arrow);
+    EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
+    EXPECT_EQ(form.PushButton3->text(), "Send Table/s To Sybase iAny");
+    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("1 table, 5 rows copied and verified in "))
+        << form.TransferResult->Line->text().toStdString();
+    EXPECT_TRUE(form.TransferResult->DetailsButton->isEnabled());
+}
+
+TEST_F(Form2OperationsTest, TheSendButtonReadsStopAndStopsTheTransferKeepingWhatWasSent) {
+    seedMySql("orders", 50);
+    form.List1->AddItem("orders");
+    chooseOnly(*form.List1, "orders");
+    form.show();
+    int rowYields = 0;
+    program.yield.onYield = [&](long long) {
+        if (form.ProgressBar1->value() > 0 && ++rowYields == 30)
+            form.PushButton3->click();  // it reads "Stop" now
+    };
+    form.PushButton3->click();
+
+    tw::Connection target = twtest::openStandin(standin.connectString());
+    const long long sent = twtest::readRows(target, "SELECT COUNT(*) FROM \"orders\"").at(0).at(0).toLongLong();
+    EXPECT_GT(sent, 0);
+    EXPECT_LT(sent, 50);
+    EXPECT_EQ(form.List2->entries(), QStringList({"orders"})) << "the table being copied is listed";
+    EXPECT_EQ(form.PushButton3->text(), "Send Table/s To Sybase iAny");
+    EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Arrow);
+    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("Stopped: 1 table, " + QString::number(sent) + " rows copied"))
+        << form.TransferResult->Line->text().toStdString();
+    ASSERT_TRUE(form.TransferResult->account().has_value());
+    EXPECT_TRUE(form.TransferResult->account()->details().contains("Stopped by the user after " + QString::number(sent) + " rows."));
+
+    form.PushButton11->click();
+    form.PushButton1->click();  // the next operation, which drops nothing, clears the account
+    EXPECT_EQ(form.TransferResult->Line->text(), "");
     EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
 }
 

@@ -4,7 +4,6 @@
 #include "shell/MessageBoxPrompts.h"
 #include <QElapsedTimer>
 #include <QScreen>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -41,21 +40,16 @@ TEST(PromptsTest, TheErrorBoxOfATwentyMegabyteStatementComesUpAtOnceAndFitsTheSc
     QElapsedTimer clock;
     clock.start();
     const QString text = errorBoxText("Got a packet bigger than 'max_allowed_packet' bytes", "in x ", 278, &statement);
-    qint64 shownAfter = -1;
-    QRect box, screen;
-    QTimer::singleShot(0, [&] {
-        QWidget* shown = QApplication::activeModalWidget();
-        ASSERT_NE(shown, nullptr);
-        shownAfter = clock.elapsed();
-        box = shown->frameGeometry();
-        screen = shown->screen()->availableGeometry();
-        shown->close();
-    });
-    MessageBoxPrompts().MsgBox(text, MsgStyle::Exclamation, "Application Error");
-    EXPECT_GE(shownAfter, 0);
+    const std::unique_ptr<QMessageBox> box = messageBox(text, MsgStyle::Exclamation, "Application Error");
+    box->show();
+    QApplication::processEvents();
+    const qint64 shownAfter = clock.elapsed();
+    const QRect frame = box->frameGeometry();
+    const QRect screen = box->screen()->availableGeometry();
+    box->close();
     EXPECT_LT(shownAfter, 1000);
-    EXPECT_LE(box.height(), screen.height());
-    EXPECT_LE(box.width(), screen.width());
+    EXPECT_LE(frame.height(), screen.height());
+    EXPECT_LE(frame.width(), screen.width());
 }
 
 TEST(PromptsTest, AnswersAreTheProgramsNumbers) {

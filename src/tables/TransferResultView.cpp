@@ -1,0 +1,41 @@
+#include "tables/TransferResultView.h"
+#include "tables/TransferDetailsDialog.h"
+#include "shell/WindowLook.h"
+#include <QLabel>
+#include <QPushButton>
+
+namespace tw {
+
+TransferResultView::TransferResultView(QWidget* parent) : QWidget(parent) {
+    Line = new QLabel(this);
+    Line->setTextFormat(Qt::PlainText);
+    Line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    placeInTwips(*Line, 0, 0, 6180, 360);
+    DetailsButton = new QPushButton(QStringLiteral("Details…"), this);
+    DetailsButton->setFont(buttonFont());
+    placeInTwips(*DetailsButton, 6300, 0, 1500, 360);
+    DetailsButton->setEnabled(false);
+    connect(DetailsButton, &QPushButton::clicked, this, &TransferResultView::showDetails);
+}
+
+void TransferResultView::showAccount(const TransferAccount& account) {
+    m_account = account;
+    Line->setText(account.summary());
+    Line->setToolTip(account.summary());
+    DetailsButton->setEnabled(true);
+}
+
+void TransferResultView::clear() {
+    m_stop = false;
+    m_account.reset();
+    Line->clear();
+    Line->setToolTip({});
+    DetailsButton->setEnabled(false);
+}
+
+void TransferResultView::showDetails() {
+    if (m_account)
+        TransferDetailsDialog(m_account->details(), window()).exec();
+}
+
+}

@@ -1,0 +1,36 @@
+#pragma once
+#include "transfer/TransferPanel.h"
+#include <QWidget>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+
+namespace tw {
+
+// The line under the progress bar that tells what the last transfer did,
+// with "Details…" for the account of every table; and the Stop a running
+// transfer reads at each yield. The account stays until the next operation.
+class TransferResultView : public QWidget, public TransferPanel {
+    Q_OBJECT
+public:
+    explicit TransferResultView(QWidget* parent);
+
+    bool stopRequested() const override { return m_stop; }
+    void showAccount(const TransferAccount& account) override;
+
+    void requestStop() { m_stop = true; }
+    // A new operation begins: the last account goes, and Stop is unpressed.
+    void clear();
+    const std::optional<TransferAccount>& account() const { return m_account; }
+    void showDetails();
+
+    QLabel* Line;
+    QPushButton* DetailsButton;
+
+private:
+    bool m_stop = false;
+    std::optional<TransferAccount> m_account;
+};
+
+}

@@ -1,0 +1,98 @@
+#include "transfer/TransferAccount.h"
+#include <QLocale>
+
+namespace tw {
+
+namespace {
+QString count(long long n) { return QLocale(QLocale::English).toString(n); }
+
+QString rows(long long n) { return count(n) + (n == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")); }
+
+QString secondsText(double s) { return QString::number(s, 'f', 1) + QStringLiteral(" s"); }
+
+QString verificationText(const TableAccount& t) {
+    switch (t.verification.result) {
+    case Verification::Result::Verified:
+        return t.rowsFailed > 0 ? rows(t.rowsFailed) + QStringLiteral(" rejected, the rest verified")
+                                : QStringLiteral("verified");
+    case Verification::Result::Differs:
+        return QStringLiteral("differs: ") + rows(t.verification.rowsDiffering) + QStringLiteral(" differ");
+    case Verification::Result::CouldNotCheck:
+        return QStringLiteral("not verified: ") + t.verification.problem;
+    case Verification::Result::NotChecked:
+        break;
+    }
+    return QStringLiteral("not verified");
+}
+}
+
+void TableAccount::rowFailed(const QString& message) {
+    ++rowsFailed;
+    if (firstFailure.isEmpty() && firstFailureShared == 0)
+        firstFailure = message;
+    if (message == firstFailure)
+        ++firstFailureShared;
+}
+
+QString TransferAccount::summary() const {
+    long long copiedTables = 0, accepted = 0, failed = 0, differing = 0, skipped = 0;
+    bool allVerified = true;
+    for (const TableAccount& t : tables) {
+        if (!t.copied()) {
+            ++skipped;
+            continue;
+        }
+        ++copiedTables;
+        accepted += t.rowsAccepted;
+        failed += t.rowsFailed;
+        if (t.verification.result == Verification::Result::Differs)
+            differing += t.verification.rowsDiffering;
+        allVerified = allVerified && t.verification.result == Verification::Result::Verified;
+    }
+    QString line = count(copiedTables) + (copiedTables == 1 ? QStringLiteral(" table, ") : QStringLiteral(" tables, ")) +
+                   rows(accepted) + QStringLiteral(" copied");
+    if (failed > 0)
+        line += QStringLiteral(", ") + rows(failed) + QStringLiteral(" rejected");
+    if (differing > 0)
+        line += QStringLiteral(", ") + rows(differing) + QStringLiteral(" differ");
+    else if (allVerified && copiedTables > 0)
+        line += failed > 0 ? QStringLiteral(", the rest verified") : QStringLiteral(" and verified");
+    if (skipped > 0)
+        line += QStringLiteral(", ") + count(skipped) + (skipped == 1 ? QStringLiteral(" table skipped") : QStringLiteral(" tables skipped"));
+    line += QStringLiteral(" in ") + secondsText(seconds);
+    if (stopped)
+        return QStringLiteral("Stopped: ") + line;
+    if (!endedEarly.isEmpty())
+        return QStringLiteral("Ended early: ") + line;
+    return line;
+}
+
+QString TransferAccount::details() const {
+    QString text = QStringLiteral("Transfer ") + direction + QStringLiteral(": ") + summary() + u'\n';
+    for (const TableAccount& t : tables) {
+        text += u'\n' + t.name + QStringLiteral(": ");
+        if (!t.copied()) {
+            text += QStringLiteral("skipped (") + t.skipped + u')';
+            continue;
+        }
+        text += rows(t.rowsRead) + QStringLiteral(" read, ") + count(t.rowsAccepted) + QStringLiteral(" accepted, ") +
+                count(t.rowsFailed) + QStringLiteral(" failed");
+        if (t.rowsFailed > 0)
+            text += QStringLiteral(" (first failure, shared by ") + rows(t.firstFailureShared) + QStringLiteral(": ") +
+                    t.firstFailure + u')';
+        text += QStringLiteral("; ") + verificationText(t) + QStringLiteral("; ") + secondsText(t.seconds);
+        if (t.seconds > 0)
+            text += QStringLiteral(", ") + count((long long)(double(t.rowsRead) / t.seconds)) + QStringLiteral(" rows/s");
+    }
+    if (stopped) {
+        long long sent = 0;
+        for (const TableAccount& t : tables)
+            sent += t.rowsAccepted;
+        text += QStringLiteral("\n\nStopped by the user after ") + rows(sent) + u'.';
+    }
+    if (!endedEarly.isEmpty())
+        text += QStringLiteral("\n\nEnded early: ") + endedEarly;
+    return text + u'\n';
+}
+
+}

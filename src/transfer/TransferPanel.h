@@ -1,0 +1,17 @@
+#pragma once
+#include "transfer/TransferAccount.h"
+
+namespace tw {
+
+// What a transfer asks of the window besides the bar: whether the user has
+// pressed Stop, and where its account goes when it ends.
+class TransferPanel {
+public:
+    virtual ~TransferPanel() = default;
+    virtual bool stopRequested() const = 0;
+    virtual void showAccount(const TransferAccount& account) = 0;
+    // Whether each copied table is read back and checked (the default).
+    virtual bool verifies() const { return true; }
+};
+
+}
