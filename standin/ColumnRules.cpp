@@ -1,5 +1,6 @@
 #include "ColumnRules.h"
 #include "Columns.h"
+#include "ExactNumbers.h"
 #include "Handles.h"
 
 namespace standin {
@@ -71,7 +72,7 @@ void applyColumnRules(std::string_view s, const std::vector<Token>& all, const s
             after += " NOT NULL";
         after += " CHECK (sa_bit(" + quotedName(column) + ") = 1)";
     } else if (type->sqlType == SQL_BIGINT && type->isUnsigned) {
-        edits.replace[typeFirst] = UnsignedBigintText;
+        edits.replace[typeFirst] = std::string(UnsignedBigintText) + " COLLATE " + ExactCollation;
         for (size_t j = typeFirst + 1; j <= typeLast; ++j)
             edits.remove.insert(j);
         after += " CHECK (sa_unsigned_bigint(" + quotedName(column) + ") = 1)";
@@ -80,7 +81,7 @@ void applyColumnRules(std::string_view s, const std::vector<Token>& all, const s
         for (char c : type->typeName)
             upper += char(std::toupper(static_cast<unsigned char>(c)));
         const std::string ps = std::to_string(type->columnSize) + ", " + std::to_string(type->decimalDigits);
-        edits.replace[typeFirst] = upper + " " + ExactTextMarker + "(" + ps + ")";
+        edits.replace[typeFirst] = upper + " " + ExactTextMarker + "(" + ps + ") COLLATE " + ExactCollation;
         for (size_t j = typeFirst + 1; j <= typeLast; ++j)
             edits.remove.insert(j);
         after += " CHECK (sa_exact(" + quotedName(column) + ", " + ps + ") = 1)";

@@ -1,5 +1,7 @@
 #include "ExactNumbers.h"
 #include "Handles.h"
+#include <algorithm>
+#include <algorithm>
 #include <cctype>
 
 namespace standin {
@@ -133,9 +135,59 @@ void saUnsignedBigint(sqlite3_context* context, int, sqlite3_value** args) {
     }
     sqlite3_result_error(context, outOfRangeMessage(text).c_str(), -1);
 }
+
+// An exact number's parts: its sign, its digits before the point without
+// leading zeros, and after it without trailing zeros.
+struct Decimal {
+    bool negative = false;
+    std::string whole, fraction;
+};
+
+bool parseDecimal(std::string_view text, Decimal& d) {
+    size_t k = 0;
+    d.negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        ++k;
+    const size_t point = text.find('.', k);
+    d.whole = std::string(text.substr(k, point == std::string_view::npos ? std::string_view::npos : point - k));
+    d.fraction = point == std::string_view::npos ? std::string() : std::string(text.substr(point + 1));
+    const auto digits = [](const std::string& s) { return s.find_first_not_of("0123456789") == std::string::npos; };
+    if ((d.whole.empty() && d.fraction.empty()) || !digits(d.whole) || !digits(d.fraction))
+        return false;
+    d.whole.erase(0, std::min(d.whole.find_first_not_of('0'), d.whole.size()));
+    d.fraction.erase(std::min(d.fraction.find_last_not_of('0') + 1, d.fraction.size()));
+    if (d.whole.empty() && d.fraction.empty())
+        d.negative = false;
+    return true;
+}
+
+int compareMagnitude(const Decimal& a, const Decimal& b) {
+    if (a.whole.size() != b.whole.size())
+        return a.whole.size() < b.whole.size() ? -1 : 1;
+    if (const int c = a.whole.compare(b.whole); c != 0)
+        return c < 0 ? -1 : 1;
+    const int c = a.fraction.compare(b.fraction);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+// Exact columns keep their values as text; they compare and sort by value.
+int compareExact(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    const std::string_view textA(static_cast<const char*>(a), size_t(lengthA));
+    const std::string_view textB(static_cast<const char*>(b), size_t(lengthB));
+    Decimal da, db;
+    if (!parseDecimal(textA, da) || !parseDecimal(textB, db)) {
+        const int c = textA.compare(textB);
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+    if (da.negative != db.negative)
+        return da.negative ? -1 : 1;
+    const int magnitude = compareMagnitude(da, db);
+    return da.negative ? -magnitude : magnitude;
+}
 }
 
 void registerColumnRuleFunctions(sqlite3* db) {
+    sqlite3_create_collation_v2(db, ExactCollation, SQLITE_UTF8, nullptr, compareExact, nullptr);
     sqlite3_create_function(db, "sa_unsigned_bigint", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saUnsignedBigint,
                             nullptr, nullptr);
     sqlite3_create_function(db, "sa_exact", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saExact, nullptr, nullptr);

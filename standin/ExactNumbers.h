@@ -18,6 +18,10 @@ std::string exactDecimal(std::string_view text, int precision, int scale);
 // NULL for NULL, and fail with SQL Anywhere's message otherwise.
 void registerColumnRuleFunctions(sqlite3* db);
 
+// The collation of exact columns, which keep their values as text: they
+// compare and sort by value, as the server's numbers do.
+inline constexpr const char* ExactCollation = "sa_exact";
+
 // SQL Anywhere's message for a value out of range for its column.
 std::string outOfRangeMessage(std::string_view value);
 

@@ -79,3 +79,17 @@ TEST_F(StandinTest, NamesLongerThan128BytesAreRefused) {
     EXPECT_EQ(errorOf("ALTER TABLE \"" + longest + "\" RENAME \"" + QString(129, u'r') + "\"").sqlState(), "42000");
     run("CREATE TABLE \"ok\"(\"" + QString(64, QChar(0x00E9)) + "\" INTEGER)");
 }
+
+TEST_F(StandinTest, ExactNumbersCompareAndSortByValue) {
+    run(R"(CREATE TABLE "s"("v" NUMERIC(10,2), "u" UNSIGNED BIGINT))");
+    for (const char* row : {"(10, 18446744073709551615)", "(2, 9)", "(-3.5, 10)", "(2.25, 100)", "(-10, 0)"})
+        run(QString("INSERT INTO \"s\" VALUES") + row);
+    EXPECT_EQ(twtest::readRows(conn, R"(SELECT "v" FROM "s" ORDER BY "v")"),
+              twtest::Rows({{"-10.00"}, {"-3.50"}, {"2.00"}, {"2.25"}, {"10.00"}}));
+    EXPECT_EQ(twtest::readRows(conn, R"(SELECT "u" FROM "s" ORDER BY "u" DESC)"),
+              twtest::Rows({{"18446744073709551615"}, {"100"}, {"10"}, {"9"}, {"0"}}));
+    EXPECT_EQ(twtest::readRows(conn, R"(SELECT COUNT(*) FROM "s" WHERE "v" = 2)"), twtest::Rows({{"1"}}));
+    EXPECT_EQ(twtest::readRows(conn, R"(SELECT COUNT(*) FROM "s" WHERE "v" > 2)"), twtest::Rows({{"2"}}));
+    EXPECT_EQ(errorOf(R"(INSERT INTO "s" VALUES(1, -1))").sqlState(), "22003");
+    EXPECT_EQ(errorOf(R"(INSERT INTO "s" VALUES(1, 18446744073709551616))").sqlState(), "22003");
+}

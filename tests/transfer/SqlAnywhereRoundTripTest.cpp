@@ -125,6 +125,9 @@ TEST_F(SqlAnywhereRoundTripTest, EveryTypeOfSqlAnywhereGoesToMySqlAndBackWithEve
     tw::transferTables(toIAnywhere(), ui, &sentBack);
     ASSERT_EQ(rig.prompts.texts(), QStringList({"Would you like to overwrite sa_types?"}));
     EXPECT_EQ(canonicalRows(standinDatabase), original) << "back in iAnywhere";
+    ASSERT_EQ(rig.transfer.accounts.size(), 2u);
+    for (const TransferAccount& account : rig.transfer.accounts)
+        EXPECT_TRUE(account.summary().startsWith("1 table, 3 rows copied and verified in ")) << account.details().toStdString();
 }
 
 }

@@ -128,6 +128,9 @@ TEST_F(TortureRoundTripTest, EveryValueArrivesUnchangedOnTheWayToIAnywhereAndBac
               "\"biu\" NUMERIC,\"dec20\" TEXT,\"f\" TEXT,\"d\" TEXT,\"dt\" TEXT,\"dtm\" TEXT,\"tm\" TEXT,"
               "\"ch\" TEXT,\"vc\" TEXT,\"tx\" TEXT,\"bl\" LONG BINARY,\"bt\" BIT NULL,\"c_last\" TEXT)");
     expectSameValues(original, read(standinDatabase), columns, "in iAnywhere");
+    ASSERT_EQ(rig.transfer.accounts.size(), 1u);
+    EXPECT_EQ(rig.transfer.accounts[0].tables.at(0).verification.result, Verification::Result::Verified)
+        << rig.transfer.accounts[0].details().toStdString();
 
     SentStatements sentBack;
     rig.prompts.answerMsgBox(MsgAnswer::Yes);  // the original table is replaced
@@ -147,6 +150,9 @@ TEST_F(TortureRoundTripTest, EveryValueArrivesUnchangedOnTheWayToIAnywhereAndBac
               "`dt` LONGTEXT,`dtm` LONGTEXT,`tm` LONGTEXT,`ch` LONGTEXT,`vc` LONGTEXT,`tx` LONGTEXT,`bl` LONGBLOB,"
               "`bt` TEXT,`c_last` LONGTEXT) CHARACTER SET utf8mb4;");
     expectSameValues(original, read(mysqlDatabase), columns, "back in MySQL");
+    ASSERT_EQ(rig.transfer.accounts.size(), 2u);
+    EXPECT_TRUE(rig.transfer.accounts[1].summary().startsWith("1 table, 5 rows copied and verified in "))
+        << rig.transfer.accounts[1].details().toStdString();
 }
 
 }
