@@ -59,17 +59,25 @@ QString singleText(const Value& value) {
 }
 }
 
+QString valueText(const Value& value, ValueForm form) {
+    if (form == ValueForm::Bit)
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    if (form == ValueForm::Single)
+        return singleText(value);
+    return value.toText();
+}
+
 void appendLiteral(QString& statement, const Value& value, ValueForm form, const LiteralSyntax& syntax) {
     if (value.isNull())
         statement += QLatin1String("NULL");
     else if (value.kind() == Value::Kind::Bytes)
         appendBytes(statement, value.toBytes(), syntax.bytes);
-    else if (form == ValueForm::Bit)
-        statement += value.toBool() ? QLatin1String("'1'") : QLatin1String("'0'");
     else if (form == ValueForm::Number && isInteger(value))
         statement += value.toText();
+    else if (form == ValueForm::Bit)
+        statement += value.toBool() ? QLatin1String("'1'") : QLatin1String("'0'");
     else
-        appendQuoted(statement, form == ValueForm::Single ? singleText(value) : value.toText(), syntax.backslashEscapes);
+        appendQuoted(statement, valueText(value, form), syntax.backslashEscapes);
 }
 
 }

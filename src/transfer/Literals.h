@@ -25,6 +25,10 @@ struct LiteralSyntax {
 // doubled, so no name can end the identifier early.
 QString quotedName(const QString& name, QChar quote);
 
+// The text a value is written as in its column's form (not quoted); what a
+// statement with parameters gives for a value that is neither NULL nor bytes.
+QString valueText(const Value& value, ValueForm form);
+
 // Appends the SQL literal of a value: NULL for Null, a binary literal for a
 // byte string, and otherwise the value's exact text in the column's form.
 void appendLiteral(QString& statement, const Value& value, ValueForm form, const LiteralSyntax& syntax);

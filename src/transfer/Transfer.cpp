@@ -1,12 +1,14 @@
 #include "transfer/Transfer.h"
 #include "connect/Connection.h"
 #include "connect/DbError.h"
+#include "connect/ParameterStatement.h"
 #include "connect/Recordset.h"
 #include "shell/Guard.h"
 #include "transfer/FailureStorm.h"
 #include "transfer/RowDigest.h"
 #include "transfer/TransferHelpers.h"
 #include <QElapsedTimer>
+#include <QStringList>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -36,6 +38,16 @@ bool readsBackslashEscapes(Connection& mysql) {
     mode.Open(QStringLiteral("SELECT @@SESSION.sql_mode"), mysql);
     return !mode.Fields(0).Value.toText().contains(QLatin1String("NO_BACKSLASH_ESCAPES"));
 }
+
+// The largest statement the server takes; a larger one ends the session.
+long long largestPacket(Connection& mysql) {
+    Recordset limit;
+    limit.Open(QStringLiteral("SELECT @@max_allowed_packet"), mysql);
+    return limit.Fields(0).Value.toText().toLongLong();
+}
+
+// Room in a packet for the statement's own words around its values.
+constexpr long long packetHeadroom = 4096;
 
 QString messageOf(const std::exception& e) {
     if (const auto* db = dynamic_cast<const DbError*>(&e))
@@ -173,8 +185,10 @@ private:
             step(next(), [&] { c.Provider = QStringLiteral("MSDASQL"); });
         const bool opened = step(next(), [&] {
             c.Open(side.connectString(ui.profile), &ui.yield);
-            if (isTarget && side.readsSqlMode)
+            if (isTarget && side.readsSqlMode) {
                 m_syntax.backslashEscapes = readsBackslashEscapes(c);
+                m_packetLimit = largestPacket(c);
+            }
         });
         if (!opened)
             throw TransferEnds{};
@@ -334,11 +348,46 @@ private:
             m_statement.chop(2);
             m_statement += u')';
         });
-        if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
+        if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); })) {
             ++table().rowsAccepted;
             m_storm.rowSucceeded();
             m_expected.add(*m_reader);  // what the target should now hold
         }
+    }
+
+    // The literal INSERT, unless it is larger than the server takes: then
+    // the values go as parameters, long ones in pieces, so a byte string is
+    // not doubled into hexadecimal digits. A value larger than the server
+    // takes at all fails its row before anything is sent.
+    void sendInsert(const QString& insertStart) {
+        const bool mayNotFit = m_packetLimit > 0 && m_statement.size() * 3 + packetHeadroom > m_packetLimit;
+        if (!mayNotFit || m_statement.toUtf8().size() + packetHeadroom <= m_packetLimit) {
+            sendNow(m_statement);
+            return;
+        }
+        std::vector<BoundValue> values;
+        QStringList markers;
+        for (size_t j = 0; j < m_forms.size(); ++j) {
+            const Value& v = m_reader->Fields(int(j)).Value;
+            BoundValue bound;
+            if (v.kind() == Value::Kind::Bytes) {
+                bound = {BoundValue::Kind::Bytes, {}, v.toBytes()};
+            } else if (!v.isNull()) {
+                bound = {BoundValue::Kind::Text, valueText(v, m_forms[j]), {}};
+            }
+            const long long size = bound.kind == BoundValue::Kind::Text ? bound.text.toUtf8().size() : bound.bytes.size();
+            if (size + packetHeadroom > m_packetLimit)
+                throw DbError(QStringLiteral("The row is larger than the server accepts: a value of %1 bytes, where "
+                                             "max_allowed_packet is %2 bytes")
+                                  .arg(size)
+                                  .arg(m_packetLimit));
+            values.push_back(std::move(bound));
+            markers << QStringLiteral("?");
+        }
+        const QString sql = insertStart + markers.join(QStringLiteral(", ")) + u')';
+        if (m_observer)
+            m_observer->sending(sql);
+        executeWithParameters(*m_target, sql, values);
     }
 
     // Reads the copied table back and compares it with the rows the target
@@ -421,6 +470,7 @@ private:
     QElapsedTimer m_clock, m_tableClock;
     QString m_lastFailure;   // the message of the step that failed last
     bool m_created = false;  // the current table was created in the target
+    long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
     RowDigests m_expected;   // the rows the target accepted, for the check
 };
 
