@@ -1,4 +1,5 @@
 #include "BenchDatabases.h"
+#include <chrono>
 #include "connect/Connection.h"
 #include "connect/Recordset.h"
 #include <QFile>
@@ -145,6 +146,15 @@ long long countRows(const QString& connectString, bool viaProvider, const QStrin
     tw::Connection c = open(connectString, viaProvider);
     tw::Recordset rs = c.Execute("SELECT COUNT(*) FROM " + quotedTable);
     return rs.Fields(0).Value.toText().toLongLong();
+}
+
+double readAllRows(const QString& connectString, bool viaProvider, const QString& quotedTable) {
+    tw::Connection c = open(connectString, viaProvider);
+    const auto started = std::chrono::steady_clock::now();
+    tw::Recordset rs = c.Execute("SELECT * FROM " + quotedTable);
+    while (!rs.isEOF())
+        rs.MoveNext();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
 void dropTable(const QString& connectString, bool viaProvider, const QString& quotedTable) {

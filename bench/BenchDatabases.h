@@ -39,6 +39,10 @@ GeneratedTable generateTable(const BenchProfile& profile, const QString& table, 
 // SELECT COUNT(*) of a table over a connection string.
 long long countRows(const QString& connectString, bool viaProvider, const QString& quotedTable);
 
+// Seconds to read every row of a table through the data-access layer, as
+// the transfer's own reader and its check read them.
+double readAllRows(const QString& connectString, bool viaProvider, const QString& quotedTable);
+
 // Drops a table over a connection string.
 void dropTable(const QString& connectString, bool viaProvider, const QString& quotedTable);
 

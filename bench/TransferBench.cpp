@@ -111,6 +111,8 @@ struct Side {
 
 struct Run {
     double transferSeconds = 0, bareSeconds = 0;
+    double verifiedSeconds = 0;  // the transfer again, with every table checked
+    double sourceReadSeconds = 0, targetReadSeconds = 0;
     double transferCpu = 0, bareCpu = 0;  // this process's CPU seconds
     long long baseline = 0, peak = 0;
     double longestGapMs = 0;
@@ -171,6 +173,24 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
         bench::runBareInserts(bareString, recorder.createTable(), inserts, run.bareSeconds, run.bareCpu);
     if (sent != rows || bench::countRows(target.connectString, target.viaProvider, target.quotedTable) != rows)
         throw std::runtime_error("the bare loop did not send every row");
+
+    // The same transfer with the check of each table, and the two reads it compares.
+    run.targetReadSeconds = bench::readAllRows(target.connectString, target.viaProvider, target.quotedTable);
+    bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
+    BenchPanel checking(true);
+    tw::TableManagerUi checked{list1, list2, bar, pointer, prompts, yield, profile, checking};
+    tw::TableList& targetList = direction.target.list(checked);
+    while (targetList.ListCount() > 0)
+        targetList.RemoveItem(0);
+    const auto checkStarted = std::chrono::steady_clock::now();
+    tw::transferTables(direction, checked);
+    run.verifiedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - checkStarted).count();
+    if (checking.account.tables.empty() ||
+        checking.account.tables[0].verification.result != tw::Verification::Result::Verified)
+        throw std::runtime_error("the checked transfer did not verify: " + checking.account.details().toStdString());
+    const tw::DatabaseSide& from = direction.source;
+    run.sourceReadSeconds =
+        bench::readAllRows(from.connectString(profile), from.viaProvider, QString(from.quote) + tableName + from.quote);
     return run;
 }
 
@@ -194,11 +214,14 @@ double median(std::vector<double> v) {
 
 void print(const Result& r, long long textBytes) {
     const double mb = 1024.0 * 1024.0;
-    std::vector<double> transferRates, bareRates, transferCpu, bareCpu;
+    std::vector<double> transferRates, bareRates, transferCpu, bareCpu, verifiedRates, sourceReads, targetReads;
     const Run* worstGap = &r.runs.front();
     const Run* highestPeak = &r.runs.front();
     for (const Run& run : r.runs) {
         transferRates.push_back(r.rows / run.transferSeconds);
+        verifiedRates.push_back(r.rows / run.verifiedSeconds);
+        sourceReads.push_back(r.rows / run.sourceReadSeconds);
+        targetReads.push_back(r.rows / run.targetReadSeconds);
         bareRates.push_back(r.rows / run.bareSeconds);
         transferCpu.push_back(run.transferCpu * 1e6 / r.rows);
         bareCpu.push_back(run.bareCpu * 1e6 / r.rows);
@@ -213,6 +236,10 @@ void print(const Result& r, long long textBytes) {
     std::printf("  ratio bare/transfer: %.3f   (target <= 1.10); per run:", median(bareRates) / median(transferRates));
     for (size_t i = 0; i < r.runs.size(); ++i)
         std::printf(" %.3f", bareRates[i] / transferRates[i]);
+    std::printf("\n  with every table checked: %8.0f rows/s, the check adding %.0f%% to the copy (target <= 35%%)\n",
+                median(verifiedRates), (median(transferRates) / median(verifiedRates) - 1) * 100);
+    std::printf("  reading the whole table: source %.0f rows/s, target (the check's read-back) %.0f rows/s",
+                median(sourceReads), median(targetReads));
     std::printf("\n  this process's CPU per row: transfer %.1f us, bare loop %.1f us\n", median(transferCpu),
                 median(bareCpu));
     std::printf("  peak resident memory: %.1f MB = %.2f x the table's text size (target <= 3 x); "

@@ -1,33 +1,56 @@
 #include "transfer/RowDigest.h"
 #include "connect/Recordset.h"
 #include <QHash>
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace tw {
 
 namespace {
-// Text that is a plain decimal number, and moments with parts a wider type adds.
-const QRegularExpression decimalNumber(QStringLiteral("^-?[0-9]+\\.[0-9]+$"));
-const QRegularExpression midnight(QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2}) 00:00:00(\\.0+)?$"));
-const QRegularExpression zeroFraction(QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2})\\.0+$"));
+bool digitsOnly(QStringView s) {
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
 
+// -123.4500: digits, one point, digits.
+bool isDecimalNumber(QStringView s) {
+    const QStringView unsignedPart = s.startsWith(u'-') ? s.mid(1) : s;
+    const qsizetype point = unsignedPart.indexOf(u'.');
+    return point > 0 && digitsOnly(unsignedPart.left(point)) && digitsOnly(unsignedPart.mid(point + 1));
+}
+
+// 2024-02-29 12:34:56, the shape of a date and time.
+bool isMoment(QStringView s) {
+    return s.size() >= 19 && s[4] == u'-' && s[7] == u'-' && s[10] == u' ' && s[13] == u':' && s[16] == u':' &&
+           digitsOnly(s.left(4));
+}
+
+// Checked cheaply first: these run for every value of every row.
 QString canonicalText(QString text) {
+    if (text.isEmpty())
+        return text;
     if (text == u"True")
         return QStringLiteral("1");
     if (text == u"False")
         return QStringLiteral("0");
-    if (decimalNumber.match(text).hasMatch()) {
+    if (isDecimalNumber(text)) {
         while (text.endsWith(u'0'))
             text.chop(1);
         if (text.endsWith(u'.'))
             text.chop(1);
         return text == u"-0" ? QStringLiteral("0") : text;
     }
-    if (const QRegularExpressionMatch m = midnight.match(text); m.hasMatch())
-        return m.captured(1);
-    if (const QRegularExpressionMatch m = zeroFraction.match(text); m.hasMatch())
-        return m.captured(1);
+    if (isMoment(text)) {
+        // A zero fraction, and a time of midnight that a wider type added to a date.
+        if (text.size() > 20 && text[19] == u'.' && digitsOnly(QStringView(text).mid(20)) &&
+            QStringView(text).mid(20).count(u'0') == text.size() - 20)
+            text.truncate(19);
+        if (text.size() == 19 && QStringView(text).mid(10) == u" 00:00:00")
+            text.truncate(10);
+    }
     return text;
 }
 }

@@ -351,7 +351,8 @@ private:
         if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); })) {
             ++table().rowsAccepted;
             m_storm.rowSucceeded();
-            m_expected.add(*m_reader);  // what the target should now hold
+            if (ui.transfer.verifies())
+                m_expected.add(*m_reader);  // what the target should now hold
         }
     }
 
