@@ -2,7 +2,12 @@
 #include "shell/EventLoopYield.h"
 #include "shell/LookAndFeel.h"
 #include "tables/Form2.h"
+#include "tables/TransferDetailsDialog.h"
+#include <QClipboard>
 #include <QFontInfo>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTest>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTimer>
@@ -344,4 +349,51 @@ TEST_F(Form2OperationsTest, ClosingTheWindowDuringATransferStopsItAtThatYieldAnd
     EXPECT_TRUE(closing->List1->entries().isEmpty()) << "the table was not finished";
 }
 
+}
+
+TEST_F(Form2OperationsTest, EscapeStopsARunningTransferToo) {
+    seedMySql("orders", 50);
+    form.List1->AddItem("orders");
+    chooseOnly(*form.List1, "orders");
+    form.show();
+    int rowYields = 0;
+    program.yield.onYield = [&](long long) {
+        if (form.ProgressBar1->value() > 0 && ++rowYields == 20) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(&form, &escape);
+        }
+    };
+    form.PushButton3->click();
+
+    ASSERT_TRUE(form.TransferResult->account().has_value());
+    EXPECT_TRUE(form.TransferResult->account()->stopped);
+    EXPECT_LT(form.TransferResult->account()->tables.at(0).rowsAccepted, 50);
+    EXPECT_EQ(form.List2->entries(), QStringList({"orders"}));
+}
+
+TEST(TransferDetailsTest, CopyAndCtrlCPutTheWholeAccountOnTheClipboard) {
+    twtest::ensureApplication();
+    TransferAccount account;
+    account.direction = "MySQL to iAnywhere";
+    account.tables.emplace_back();
+    account.tables[0].name = "orders";
+    account.tables[0].rowsRead = account.tables[0].rowsAccepted = 47301;
+    account.tables[0].verification.result = Verification::Result::Verified;
+    account.seconds = 12.4;
+    const QString details = account.details();
+    EXPECT_EQ(account.summary(), "1 table, 47,301 rows copied and verified in 12.4 s");
+    EXPECT_TRUE(details.contains("orders: 47,301 rows read, 47,301 accepted, 0 failed; verified;")) << details.toStdString();
+
+    TransferDetailsDialog dialog(details, nullptr);
+    EXPECT_EQ(dialog.Text->toPlainText(), details);
+    QApplication::clipboard()->clear();
+    dialog.CopyButton->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), details);
+
+    QApplication::clipboard()->clear();
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), details);
 }
