@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 #include <set>
 #include <gtest/gtest.h>
 
@@ -193,6 +194,20 @@ protected:
         mysql.fillProfile(profile);
         standin.fillProfile(profile);
     }
+    // Sends a table of 50 rows to iAnywhere with the window's own button,
+    // doing what the user does at the given row's yield.
+    void copyFiftyOrdersActingAtRowYield(int rowYield, const std::function<void()>& act) {
+        seedMySql("orders", 50);
+        form.List1->AddItem("orders");
+        chooseOnly(*form.List1, "orders");
+        form.show();
+        int rowYields = 0;
+        program.yield.onYield = [&](long long) {
+            if (form.ProgressBar1->value() > 0 && ++rowYields == rowYield)
+                act();
+        };
+        form.PushButton3->click();
+    }
     void seedMySql(const QString& table, int rows) {
         mysql.exec("CREATE TABLE " + table + " (id INT, name VARCHAR(40))");
         QStringList values;
@@ -271,16 +286,7 @@ TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHover
 }
 
 TEST_F(Form2OperationsTest, TheSendButtonReadsStopAndStopsTheTransferKeepingWhatWasSent) {
-    seedMySql("orders", 50);
-    form.List1->AddItem("orders");
-    chooseOnly(*form.List1, "orders");
-    form.show();
-    int rowYields = 0;
-    program.yield.onYield = [&](long long) {
-        if (form.ProgressBar1->value() > 0 && ++rowYields == 30)
-            form.PushButton3->click();  // it reads "Stop" now
-    };
-    form.PushButton3->click();
+    copyFiftyOrdersActingAtRowYield(30, [&] { form.PushButton3->click(); });  // it reads "Stop" now
 
     tw::Connection target = twtest::openStandin(standin.connectString());
     const long long sent = twtest::readRows(target, "SELECT COUNT(*) FROM \"orders\"").at(0).at(0).toLongLong();
@@ -349,21 +355,11 @@ TEST_F(Form2OperationsTest, ClosingTheWindowDuringATransferStopsItAtThatYieldAnd
     EXPECT_TRUE(closing->List1->entries().isEmpty()) << "the table was not finished";
 }
 
-}
-
 TEST_F(Form2OperationsTest, EscapeStopsARunningTransferToo) {
-    seedMySql("orders", 50);
-    form.List1->AddItem("orders");
-    chooseOnly(*form.List1, "orders");
-    form.show();
-    int rowYields = 0;
-    program.yield.onYield = [&](long long) {
-        if (form.ProgressBar1->value() > 0 && ++rowYields == 20) {
-            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QApplication::sendEvent(&form, &escape);
-        }
-    };
-    form.PushButton3->click();
+    copyFiftyOrdersActingAtRowYield(20, [&] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&form, &escape);
+    });
 
     ASSERT_TRUE(form.TransferResult->account().has_value());
     EXPECT_TRUE(form.TransferResult->account()->stopped);
@@ -396,4 +392,6 @@ TEST(TransferDetailsTest, CopyAndCtrlCPutTheWholeAccountOnTheClipboard) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     QTest::keyClick(&dialog, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), details);
+}
+
 }
