@@ -1,10 +1,10 @@
 #include "BenchDatabases.h"
-#include <chrono>
 #include "connect/Connection.h"
 #include "connect/Recordset.h"
 #include <QFile>
 #include <QSettings>
 #include <QStringList>
+#include <chrono>
 #include <cstdio>
 #include <random>
 #include <stdexcept>
@@ -100,6 +100,22 @@ void recreateMySqlDatabase(const BenchProfile& profile, const QString& name) {
     tw::Connection c = openServer(profile);
     c.Execute("DROP DATABASE IF EXISTS `" + name + "`");
     c.Execute("CREATE DATABASE `" + name + "` CHARACTER SET utf8mb4 COLLATE utf8mb4_bin");
+}
+
+DefaultDurability::DefaultDurability(const BenchProfile& profile) : m_profile(profile) {
+    tw::Connection c = openServer(profile);
+    tw::Recordset rs = c.Execute("SELECT @@GLOBAL.innodb_flush_log_at_trx_commit");
+    m_previous = rs.Fields(0).Value.toText();
+    rs.Close();
+    c.Execute("SET GLOBAL innodb_flush_log_at_trx_commit = 1");
+}
+
+DefaultDurability::~DefaultDurability() {
+    try {
+        openServer(m_profile).Execute("SET GLOBAL innodb_flush_log_at_trx_commit = " + m_previous);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "could not put the server's durability back: %s\n", e.what());
+    }
 }
 
 void dropMySqlDatabase(const BenchProfile& profile, const QString& name) {

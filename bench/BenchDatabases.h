@@ -23,6 +23,21 @@ BenchProfile servicesProfile(const QString& database, const QString& dataSourceN
 void recreateMySqlDatabase(const BenchProfile& profile, const QString& name);
 void dropMySqlDatabase(const BenchProfile& profile, const QString& name);
 
+// The private server runs its tests with relaxed durability; for as long as
+// this lives, it commits as a user's server does by default (every commit
+// flushed to disk), and afterwards it is put back as it was.
+class DefaultDurability {
+public:
+    explicit DefaultDurability(const BenchProfile& profile);
+    ~DefaultDurability();
+    DefaultDurability(const DefaultDurability&) = delete;
+    DefaultDurability& operator=(const DefaultDurability&) = delete;
+
+private:
+    const BenchProfile& m_profile;
+    QString m_previous;
+};
+
 // Empties the stand-in's database file.
 void emptyStandinFile(const QString& path);
 

@@ -259,6 +259,8 @@ int main(int argc, char** argv) {
         const QString sourceDb = "tablewright_bench", backDb = "tablewright_bench_back";
         const bench::BenchProfile toStandin = bench::servicesProfile(sourceDb, options.dataSourceName);
         const bench::BenchProfile toMySql = bench::servicesProfile(backDb, options.dataSourceName);
+        const bench::DefaultDurability durability(toStandin);
+        std::printf("MariaDB at its default durability for the run (innodb_flush_log_at_trx_commit=1)\n");
         bench::recreateMySqlDatabase(toStandin, sourceDb);
         bench::recreateMySqlDatabase(toStandin, backDb);
         bench::emptyStandinFile(options.standinFile);
