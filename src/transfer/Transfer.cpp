@@ -191,7 +191,7 @@ private:
             }
         });
         if (!opened)
-            throw TransferEnds{};
+            endEarly();
     }
 
     void walk() {

@@ -225,6 +225,11 @@ TEST_P(TransferBothWaysTest, ATargetThatCannotBeOpenedGivesOneBoxForItsOpenLineA
     EXPECT_TRUE(sent.all().isEmpty());
     EXPECT_EQ(rig.pointer.history, std::vector<int>({11, 0}));
     EXPECT_TRUE(targetList().entries().isEmpty());
+    ASSERT_EQ(rig.transfer.accounts.size(), 1u);
+    EXPECT_TRUE(rig.transfer.accounts[0].summary().startsWith("Ended early: 0 tables, 0 rows copied"))
+        << rig.transfer.accounts[0].summary().toStdString();
+    EXPECT_TRUE(rig.transfer.accounts[0].details().contains("Ended early: " + rig.prompts.shown[0].text.section("\r\n", 0, 0)))
+        << rig.transfer.accounts[0].details().toStdString();
 }
 
 TEST_P(TransferBothWaysTest, ASourceThatCannotBeOpenedGivesOneBoxForItsOpenLineAndEnds) {
