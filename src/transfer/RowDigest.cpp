@@ -1,6 +1,5 @@
 #include "transfer/RowDigest.h"
 #include "connect/Recordset.h"
-#include <QHash>
 #include <algorithm>
 
 namespace tw {
@@ -28,47 +27,76 @@ bool isMoment(QStringView s) {
            digitsOnly(s.left(4));
 }
 
-// Checked cheaply first: these run for every value of every row.
-QString canonicalText(QString text) {
+// Checked cheaply first, and without copying: this runs for every value of
+// every row, on both sides.
+QStringView canonicalText(QStringView text) {
     if (text.isEmpty())
         return text;
     if (text == u"True")
-        return QStringLiteral("1");
+        return u"1";
     if (text == u"False")
-        return QStringLiteral("0");
+        return u"0";
     if (isDecimalNumber(text)) {
         while (text.endsWith(u'0'))
             text.chop(1);
         if (text.endsWith(u'.'))
             text.chop(1);
-        return text == u"-0" ? QStringLiteral("0") : text;
+        return text == u"-0" ? QStringView(u"0") : text;
     }
     if (isMoment(text)) {
         // A zero fraction, and a time of midnight that a wider type added to a date.
-        if (text.size() > 20 && text[19] == u'.' && digitsOnly(QStringView(text).mid(20)) &&
-            QStringView(text).mid(20).count(u'0') == text.size() - 20)
+        if (text.size() > 20 && text[19] == u'.' && text.mid(20).count(u'0') == text.size() - 20)
             text.truncate(19);
-        if (text.size() == 19 && QStringView(text).mid(10) == u" 00:00:00")
+        if (text.size() == 19 && text.mid(10) == u" 00:00:00")
             text.truncate(10);
     }
     return text;
+}
+
+// FNV-1a, 64 bits: plenty for telling rows apart, and cheap on short values.
+std::uint64_t mix(std::uint64_t digest, const void* data, qsizetype bytes) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (qsizetype i = 0; i < bytes; ++i)
+        digest = (digest ^ p[i]) * 0x100000001b3ULL;
+    return digest;
+}
+
+std::uint64_t mix(std::uint64_t digest, QStringView text) {
+    return mix(digest, text.utf16(), text.size() * qsizetype(sizeof(char16_t)));
+}
+
+std::uint64_t digestOf(const Value& value, std::uint64_t digest) {
+    switch (value.kind()) {
+    case Value::Kind::Null: return mix(digest, u"\0null");
+    case Value::Kind::Bytes: {
+        const QByteArray bytes = value.toBytes();
+        return mix(mix(digest, u"\0bytes"), bytes.constData(), bytes.size());
+    }
+    case Value::Kind::Boolean: return mix(digest, value.toBool() ? u"1" : u"0");
+    default: {
+        const QString text = value.toText();
+        return mix(digest, canonicalText(QStringView(text)));
+    }
+    }
 }
 }
 
 QString canonicalValue(const Value& value) {
     switch (value.kind()) {
-    case Value::Kind::Null: return QStringLiteral("\\0null");
-    case Value::Kind::Bytes: return QStringLiteral("\\0bytes ") + value.toText();
+    case Value::Kind::Null: return QStringLiteral("\0null");
+    case Value::Kind::Bytes: return QStringLiteral("\0bytes ") + value.toText();
     case Value::Kind::Boolean: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case Value::Kind::Text: return canonicalText(value.toText());
-    default: return canonicalText(value.toText());
+    default: {
+        const QString text = value.toText();
+        return canonicalText(QStringView(text)).toString();
+    }
     }
 }
 
 void RowDigests::add(const Recordset& row) {
-    std::uint64_t digest = 0x9e3779b97f4a7c15ULL;
+    std::uint64_t digest = 0xcbf29ce484222325ULL;
     for (int i = 0; i < row.fieldCount(); ++i)
-        digest = qHash(canonicalValue(row.Fields(i).Value), size_t(digest)) * 0x100000001b3ULL + std::uint64_t(i);
+        digest = mix(digestOf(row.Fields(i).Value, digest), u"\x1f");  // a separator after each value
     m_digests.push_back(digest);
 }
 
