@@ -443,6 +443,10 @@ private:
     }
 
     void end() {
+        // A transfer stopped or ended before its table was created leaves the
+        // reader open; its statement goes before the connection under it.
+        if (m_reader && m_reader->isOpen())
+            m_reader->Close();
         int line = L.firstEnd;
         for (EndStep s : d.endOrder) {
             m_guard.step(line, [&] {

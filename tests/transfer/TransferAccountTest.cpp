@@ -150,4 +150,23 @@ TEST_F(ToIAnywhereAccountTest, StopDuringAHundredThousandRowsLeavesAnIntactListe
     EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
 }
 
+TEST_F(ToIAnywhereAccountTest, StopBeforeTheTableIsCreatedSendsNothingAndSaysSo) {
+    seedSource("t", "n INT, w VARCHAR(8)", {"1, 'a'"});
+    selectInSource({"t"});
+    // The click's yield, the table's, then one per column of the CREATE.
+    rig.yield.onYield = [&](long long n) {
+        if (n == 3)
+            rig.transfer.stop = true;
+    };
+
+    send();
+
+    EXPECT_TRUE(sent.all().isEmpty()) << sent.all().join("\n").toStdString();
+    ASSERT_EQ(rig.transfer.accounts.size(), 1u);
+    EXPECT_TRUE(rig.transfer.accounts[0].stopped);
+    EXPECT_EQ(rig.transfer.accounts[0].tables.at(0).skipped, "stopped before it was created");
+    EXPECT_TRUE(targetList().entries().isEmpty());
+    EXPECT_EQ(rig.pointer.history, std::vector<int>({11, 0}));
+}
+
 }
