@@ -2,6 +2,7 @@
 #include "connect/BoundedWait.h"
 #include "connect/ConnectionString.h"
 #include "connect/DbError.h"
+#include "connect/DriverRegistry.h"
 #include "connect/Recordset.h"
 
 namespace tw {
@@ -52,6 +53,18 @@ QString describeServer(const QString& odbc) {
            (port.isEmpty() ? QString() : u':' + port);
 }
 
+// MariaDB Connector/ODBC ignores the statement timeout (it answers 0 for
+// it) and waits for ever on a server that stops answering; its own socket
+// timeouts, given in the connection string, end such a wait with an error.
+// Only for that driver: others are given the string as it stands.
+QString withDriverTimeouts(const QString& odbc, int seconds) {
+    const QString driver = connectionStringAttribute(odbc, QStringLiteral("DRIVER"));
+    if (seconds <= 0 || driver.isEmpty() || !registeredDriverLibrary(driver).contains(QLatin1String("maodbc")))
+        return odbc;
+    const QString timeouts = QStringLiteral("READ_TIMEOUT=%1;WRITE_TIMEOUT=%1;").arg(seconds);
+    return odbc.endsWith(u';') ? odbc + timeouts : odbc + u';' + timeouts;
+}
+
 QString driverName(const DbcHandle& dbc) {
     SQLWCHAR name[256] = {};
     SQLSMALLINT bytes = 0;
@@ -76,7 +89,7 @@ void Connection::Open(const QString& connectionString, Yield* whileWaiting) {
     if (ConnectionTimeout > 0)
         session->dbc.check(SQLSetConnectAttrW(session->dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
                                               reinterpret_cast<SQLPOINTER>(SQLULEN(ConnectionTimeout)), 0));
-    const QString odbc = odbcConnectString(connectionString);
+    const QString odbc = withDriverTimeouts(odbcConnectString(connectionString), CommandTimeout);
     const QString description = describeServer(odbc);
     auto utf8 = std::make_shared<bool>(false);
     waitBounded({[session, odbc, utf8] {

@@ -30,7 +30,10 @@ public:
     // goes to the driver manager as it stands.
     QString Provider;
     int CursorLocation = CursorLocationCode::Server;
-    int CommandTimeout = 30;     // seconds, per statement; 0 waits for ever
+    // Seconds a statement may wait for the server; 0 waits for ever. The
+    // program enforces it on statements run with whileWaiting, and the
+    // MariaDB driver on every read and write of the connection.
+    int CommandTimeout = 30;
     int ConnectionTimeout = 15;  // seconds, for the whole open; 0 waits for ever
 
     // The open runs on a thread of its own and is given up, with a clear

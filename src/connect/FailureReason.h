@@ -15,9 +15,4 @@ QString connectionFailureReason(const std::exception& failure, bool mysqlSide);
 // The command that registers a driver library under the MySQL driver name.
 QString mysqlDriverRegistrationCommand(const QString& driverLibrary);
 
-// Whether ODBC knows a driver by this name, and the library of an installed
-// MariaDB or MySQL driver (empty when there is none).
-bool odbcDriverRegistered(const QString& name);
-QString installedMySqlDriverLibrary();
-
 }

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
+#include <csignal>
+#include <sys/types.h>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -202,6 +204,50 @@ TEST_F(UnregisteredDriverTest, TheGivenCommandRegistersTheDriverSoTheProfileConn
     ASSERT_TRUE(odbcinst.waitForFinished());
     ASSERT_EQ(odbcinst.exitCode(), 0) << odbcinst.readAllStandardError().toStdString();
     EXPECT_EXIT(checkInThisProcess(true, ""), ::testing::ExitedWithCode(0), "");
+}
+
+}
+
+namespace {
+
+// The private server stopped (SIGSTOP) for the life of the object, as a
+// server that stops answering in the middle of a session is; woken again
+// whatever the test does meanwhile.
+class StoppedServer {
+public:
+    explicit StoppedServer(Connection& any) {
+        QFile pidFile(twtest::readRows(any, "SELECT @@pid_file").at(0).at(0));
+        if (pidFile.open(QIODevice::ReadOnly))
+            m_pid = pidFile.readAll().trimmed().toInt();
+        if (m_pid > 0)
+            ::kill(m_pid, SIGSTOP);
+    }
+    ~StoppedServer() {
+        if (m_pid > 0)
+            ::kill(m_pid, SIGCONT);
+    }
+    bool stopped() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = 0;
+};
+
+TEST(StatementBoundTest, AStatementOnAServerThatStopsAnsweringEndsAtTheCommandTimeout) {
+    MySqlDatabase db("tw_stopped_server");
+    Connection c;
+    c.CommandTimeout = 2;
+    c.Open(db.connectString());
+    const Clock::time_point start = Clock::now();
+    try {
+        StoppedServer stopped(c);
+        ASSERT_TRUE(stopped.stopped()) << "no server process to stop";
+        c.Execute("CREATE TABLE t (n INT)");  // on the window's thread, without a yield
+        FAIL() << "a statement ran on a stopped server";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.isCommunicationLinkFailure()) << e.message().toStdString();
+    }
+    EXPECT_GE(secondsSince(start), 1.9);
+    EXPECT_LT(secondsSince(start), 8.0);
 }
 
 }
