@@ -81,18 +81,6 @@ std::uint64_t digestOf(const Value& value, std::uint64_t digest) {
 }
 }
 
-QString canonicalValue(const Value& value) {
-    switch (value.kind()) {
-    case Value::Kind::Null: return QStringLiteral("\0null");
-    case Value::Kind::Bytes: return QStringLiteral("\0bytes ") + value.toText();
-    case Value::Kind::Boolean: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    default: {
-        const QString text = value.toText();
-        return canonicalText(QStringView(text)).toString();
-    }
-    }
-}
-
 void RowDigests::add(const Recordset& row) {
     std::uint64_t digest = 0xcbf29ce484222325ULL;
     for (int i = 0; i < row.fieldCount(); ++i)

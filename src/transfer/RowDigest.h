@@ -1,6 +1,4 @@
 #pragma once
-#include "connect/Value.h"
-#include <QString>
 #include <cstdint>
 #include <vector>
 
@@ -8,19 +6,16 @@ namespace tw {
 
 class Recordset;
 
-// A value in the form both databases agree on, whatever type each gave it:
-// numbers by value (5, 5.0 and 5.000000 agree), booleans and the words
-// True and False as 1 and 0, a midnight time and zero fractions left off a
+// The rows of a table as 64-bit digests of their values, a multiset that
+// two readings of a table can be compared by, in any order. Each value is
+// taken in the form both databases agree on, whatever type each gave it:
+// numbers by value (5, 5.0 and 5.000000 agree), booleans and the words True
+// and False as 1 and 0, a midnight time and zero fractions left off a
 // moment, bytes as bytes, text as text, and NULL apart from ''.
-QString canonicalValue(const Value& value);
-
-// The rows of a table as 64-bit digests of their canonical values: a
-// multiset that two readings of a table can be compared by, in any order.
 class RowDigests {
 public:
     void add(const Recordset& row);  // the current row
     void clear() { m_digests.clear(); }
-    long long size() const { return (long long)m_digests.size(); }
     // How many rows of the one reading have no equal in the other.
     long long rowsDifferingFrom(RowDigests& other);
 

@@ -8,6 +8,7 @@
 #include "transfer/RowDigest.h"
 #include "transfer/TransferHelpers.h"
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QStringList>
 #include <cmath>
 #include <optional>
@@ -138,6 +139,16 @@ private:
     // A yield, after which a Stop the user pressed takes effect.
     void yieldAt(int line) {
         step(line, [&] { ui.yield.DoEvents(); });
+        stopIfAsked();
+    }
+
+    // A yield between numbered steps, where Stop takes effect too.
+    void checkIn() {
+        ui.yield.DoEvents();
+        stopIfAsked();
+    }
+
+    void stopIfAsked() {
         if (ui.transfer.stopRequested())
             throw StopRequested();
     }
@@ -212,16 +223,17 @@ private:
         m_account.tables.emplace_back();
         table().name = name;
         m_storm.newTable();
-        m_tableClock.start();
+        QElapsedTimer clock;
+        clock.start();
+        // The time is the table's however its copy ends.
+        const auto timed = qScopeGuard([&] { table().seconds = double(clock.nsecsElapsed()) / 1e9; });
         try {
             copyTableRows(name);
         } catch (const StopRequested&) {
             if (table().copied() && !m_created)
                 table().skipped = QStringLiteral("stopped before it was created");
-            table().seconds = double(m_tableClock.nsecsElapsed()) / 1e9;
             throw;
         }
-        table().seconds = double(m_tableClock.nsecsElapsed()) / 1e9;
     }
 
     void copyTableRows(const QString& name) {
@@ -419,13 +431,6 @@ private:
         }
     }
 
-    // A yield between numbered steps, where Stop takes effect too.
-    void checkIn() {
-        ui.yield.DoEvents();
-        if (ui.transfer.stopRequested())
-            throw StopRequested();
-    }
-
     void finishTable(const QString& name) {
         m_guard.step(L.progressZero, [&] { ui.ProgressBar1.setValue(0); });
         m_guard.step(L.closeReader, [&] { m_reader->Close(); });
@@ -472,7 +477,7 @@ private:
     LiteralSyntax m_syntax;
     FailureStorm m_storm;
     TransferAccount m_account;
-    QElapsedTimer m_clock, m_tableClock;
+    QElapsedTimer m_clock;
     QString m_lastFailure;   // the message of the step that failed last
     bool m_created = false;  // the current table was created in the target
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
