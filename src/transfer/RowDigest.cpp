@@ -85,18 +85,36 @@ void RowDigests::add(const Recordset& row) {
     std::uint64_t digest = 0xcbf29ce484222325ULL;
     for (int i = 0; i < row.fieldCount(); ++i)
         digest = mix(digestOf(row.Fields(i).Value, digest), u"\x1f");  // a separator after each value
-    m_digests.push_back(digest);
+    if (!m_buckets)
+        m_buckets = std::make_unique<std::array<Bucket, 1 << bucketBits>>();
+    // A second, independent sum, so two different sets of rows in one
+    // bucket do not pass for equal by chance.
+    std::uint64_t mixed = (digest ^ (digest >> 31)) * 0x9e3779b97f4a7c15ULL;
+    mixed ^= mixed >> 29;
+    Bucket& b = (*m_buckets)[digest >> (64 - bucketBits)];
+    ++b.rows;
+    b.sum += digest;
+    b.mixedSum += mixed;
 }
 
-long long RowDigests::rowsDifferingFrom(RowDigests& other) {
-    std::sort(m_digests.begin(), m_digests.end());
-    std::sort(other.m_digests.begin(), other.m_digests.end());
-    std::vector<std::uint64_t> onlyHere, onlyThere;
-    std::set_difference(m_digests.begin(), m_digests.end(), other.m_digests.begin(), other.m_digests.end(),
-                        std::back_inserter(onlyHere));
-    std::set_difference(other.m_digests.begin(), other.m_digests.end(), m_digests.begin(), m_digests.end(),
-                        std::back_inserter(onlyThere));
-    return (long long)std::max(onlyHere.size(), onlyThere.size());
+long long RowDigests::rowsDifferingFrom(const RowDigests& other) const {
+    static const Bucket empty;
+    long long onlyHere = 0, onlyThere = 0;
+    for (size_t i = 0; i < size_t(1) << bucketBits; ++i) {
+        const Bucket& here = m_buckets ? (*m_buckets)[i] : empty;
+        const Bucket& there = other.m_buckets ? (*other.m_buckets)[i] : empty;
+        if (here == there)
+            continue;
+        if (here.rows > there.rows) {
+            onlyHere += (long long)(here.rows - there.rows);
+        } else if (there.rows > here.rows) {
+            onlyThere += (long long)(there.rows - here.rows);
+        } else {  // as many rows, not the same ones
+            ++onlyHere;
+            ++onlyThere;
+        }
+    }
+    return std::max(onlyHere, onlyThere);
 }
 
 }

@@ -6,6 +6,7 @@
 #include "shell/Guard.h"
 #include "transfer/FailureStorm.h"
 #include "transfer/RowDigest.h"
+#include "transfer/SourceStream.h"
 #include "transfer/TransferHelpers.h"
 #include <QElapsedTimer>
 #include <QScopeGuard>
@@ -28,7 +29,9 @@ constexpr int firstLine = 100;
 
 // The share of rows done, this one included; like the bar's own property
 // it takes the nearest whole number, ties to even.
+// A table that grew after it was counted stays at the full bar.
 int percentDone(long long row, long long bound) {
+    row = std::min(row, bound);
     return int(std::lrint(double(row + 1) / double(bound + 1) * 100.0));
 }
 
@@ -259,11 +262,12 @@ private:
             }
             step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
         }
-        const QString select = QStringLiteral("SELECT * FROM ") + quotedName(name, d.source.quote);
-        // The source may read its whole result inside the SELECT: the window
-        // keeps yielding while it runs.
+        // Counted first for the bar; the read itself goes on to the end of
+        // the data, whatever the count.
         if (!step(L.openReader, [&] {
-                m_reader->Open(select, *m_source, d.readerCursorType, d.readerLockType, &ui.yield);
+                m_rowCount = countRows(name, d.source.quote, *m_source, &ui.yield);
+                m_reader->Open(name, d.source.quote, d.source.readsKeyChunks, *m_source, &ui.yield);
+                table().readPath = m_reader->path();
             })) {
             table().skipped = QStringLiteral("SELECT failed: ") + m_lastFailure;
             return;
@@ -330,9 +334,9 @@ private:
 
     void copyRows(const QString& insertStart) {
         long long bound = -1;
-        step(L.rowBound, [&] { bound = m_reader->RecordCount() - 1; });
+        step(L.rowBound, [&] { bound = m_rowCount - 1; });
         bool readable = true;  // the reader opened on the first row
-        for (long long row = 0; row <= bound; ++row) {
+        for (long long row = 0; !m_reader->isEOF(); ++row) {
             yieldAt(L.rowYield);
             step(L.progress, [&] { ui.ProgressBar1.setValue(percentDone(row, bound)); });
             ++table().rowsRead;
@@ -364,7 +368,7 @@ private:
             ++table().rowsAccepted;
             m_storm.rowSucceeded();
             if (ui.transfer.verifies())
-                m_expected.add(*m_reader);  // what the target should now hold
+                m_expected.add(m_reader->current());  // what the target should now hold
         }
     }
 
@@ -472,7 +476,7 @@ private:
     QString m_statement;  // the statement being built or last sent, for the error box
     Guard m_guard;
     std::optional<Connection> m_source, m_target;
-    std::optional<Recordset> m_reader;
+    std::optional<SourceStream> m_reader;
     std::vector<ValueForm> m_forms;
     LiteralSyntax m_syntax;
     FailureStorm m_storm;
@@ -480,6 +484,7 @@ private:
     QElapsedTimer m_clock;
     QString m_lastFailure;   // the message of the step that failed last
     bool m_created = false;  // the current table was created in the target
+    long long m_rowCount = 0;     // the source table's rows when counted
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
     RowDigests m_expected;   // the rows the target accepted, for the check
 };

@@ -83,6 +83,8 @@ QString TransferAccount::details() const {
         text += QStringLiteral("; ") + verificationText(t) + QStringLiteral("; ") + secondsText(t.seconds);
         if (t.seconds > 0)
             text += QStringLiteral(", ") + count((long long)(double(t.rowsRead) / t.seconds)) + QStringLiteral(" rows/s");
+        if (!t.readPath.isEmpty())
+            text += QStringLiteral("; read ") + t.readPath;
     }
     if (stopped) {
         long long sent = 0;

@@ -16,6 +16,7 @@ struct Verification {
 struct TableAccount {
     QString name;
     QString skipped;  // why the table was not copied; empty when it was
+    QString readPath; // how the source was read: "in key order, …" or "as one result"
     long long rowsRead = 0;
     long long rowsAccepted = 0;
     long long rowsFailed = 0;

@@ -9,7 +9,8 @@ const DatabaseSide& mySqlSide() {
                                    .list = [](TableManagerUi& ui) -> TableList& { return ui.List1; },
                                    .bytes = LiteralSyntax::Bytes::XQuoted,
                                    .backslashEscapes = true,
-                                   .readsSqlMode = true};
+                                   .readsSqlMode = true,
+                                   .readsKeyChunks = true};
     return side;
 }
 
@@ -20,7 +21,8 @@ const DatabaseSide& iAnywhereSide() {
                                    .list = [](TableManagerUi& ui) -> TableList& { return ui.List2; },
                                    .bytes = LiteralSyntax::Bytes::ZeroX,
                                    .backslashEscapes = true,
-                                   .readsSqlMode = false};
+                                   .readsSqlMode = false,
+                                   .readsKeyChunks = false};
     return side;
 }
 
@@ -33,8 +35,6 @@ const TransferDirection& toIAnywhere() {
         .creationOrder = {DataObject::Source, DataObject::Reader, DataObject::Target},
         .sourceOpensFirst = false,
         .timeoutSeconds = 5000,
-        .readerCursorType = 3,  // static
-        .readerLockType = 3,    // optimistic
         .noCurrentMessage = QStringLiteral("Please select a table"),
         .yieldPerTable = true,
         .lowerCaseTargetNames = true,
@@ -63,8 +63,6 @@ const TransferDirection& toMySql() {
         .creationOrder = {DataObject::Target, DataObject::Source, DataObject::Reader},
         .sourceOpensFirst = true,
         .timeoutSeconds = 0,
-        .readerCursorType = -1,
-        .readerLockType = -1,
         .noCurrentMessage = QStringLiteral("Please select a table to send."),
         .yieldPerTable = false,
         .lowerCaseTargetNames = false,

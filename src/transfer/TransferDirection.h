@@ -20,6 +20,9 @@ struct DatabaseSide {
     // for MySQL it depends on the server's sql_mode, read after the open.
     bool backslashEscapes;
     bool readsSqlMode;
+    // Whether a table is read a chunk at a time in key order (MySQL's row
+    // comparisons and LIMIT), since the driver holds each result whole.
+    bool readsKeyChunks;
 };
 
 const DatabaseSide& mySqlSide();
@@ -48,7 +51,6 @@ struct TransferDirection {
     std::array<DataObject, 3> creationOrder;  // at lines 100, 102, 104
     bool sourceOpensFirst;
     int timeoutSeconds;  // command and connection timeouts; 0 keeps the defaults
-    int readerCursorType, readerLockType;  // -1 when not given
     QString noCurrentMessage;
     bool yieldPerTable;
     bool lowerCaseTargetNames;

@@ -1,6 +1,7 @@
 #pragma once
 #include "TableManagerRig.h"
 #include "transfer/SendTables.h"
+#include "transfer/SourceStream.h"
 #include "transfer/Transfer.h"
 #include <QStringList>
 #include <gtest/gtest.h>
