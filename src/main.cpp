@@ -1,6 +1,6 @@
-#include "connect/BoundedWait.h"
 #include "connect/Form1.h"
 #include "connect/SettingsStore.h"
+#include "shell/AbandonedWork.h"
 #include "shell/EventLoopYield.h"
 #include "shell/MessageBoxPrompts.h"
 #include "shell/ProgramEnd.h"
@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
     tw::Form1 form1({prompts, yield, end, QCoreApplication::applicationDirPath()}, store);
     form1.start();
     const int code = end.requested() ? 0 : app.exec();
-    // A driver call still hanging must not hold the end of the program, nor
-    // run into the libraries as they unload.
-    if (tw::abandonedDriverCalls() > 0)
+    // Work still hanging in a driver call must not hold the end of the
+    // program, nor run into the libraries as they unload.
+    if (tw::abandonedWork() > 0)
         std::_Exit(code);
     return code;
 }

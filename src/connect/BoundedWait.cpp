@@ -1,7 +1,7 @@
 #include "connect/BoundedWait.h"
 #include "connect/DbError.h"
+#include "shell/AbandonedWork.h"
 #include "shell/Yield.h"
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -14,7 +14,6 @@ namespace {
 // more than a small statement needs, so that one runs without any.
 constexpr std::chrono::milliseconds yieldEvery{20};
 
-std::atomic<int> abandoned{0};
 
 struct CallState {
     std::mutex mutex;
@@ -29,7 +28,6 @@ QString didNotAnswer(const QString& serverDescription, int seconds) {
                                              : QStringLiteral(" did not answer within %1 seconds").arg(seconds));
 }
 
-int abandonedDriverCalls() { return abandoned.load(); }
 
 void waitBounded(BoundedCall call) {
     auto state = std::make_shared<CallState>();
@@ -50,7 +48,7 @@ void waitBounded(BoundedCall call) {
     const bool bounded = call.seconds > 0;
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(bounded ? call.seconds : 0);
     auto abandon = [&] {
-        ++abandoned;
+        noteAbandonedWork();
         if (call.onAbandon)
             call.onAbandon();
     };

@@ -28,8 +28,4 @@ void waitBounded(BoundedCall call);
 // "The MySQL server at 127.0.0.1:3306 did not answer within 15 seconds".
 QString didNotAnswer(const QString& serverDescription, int seconds);
 
-// How many driver calls were left running; the program ends without
-// waiting for them.
-int abandonedDriverCalls();
-
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 
 namespace tw {
 
@@ -8,10 +9,10 @@ namespace tw {
 class ProgramEnd {
 public:
     void request();
-    bool requested() const { return m_requested; }
+    bool requested() const { return m_requested.load(std::memory_order_relaxed); }  // from any thread
 
 private:
-    bool m_requested = false;
+    std::atomic<bool> m_requested{false};
 };
 
 }

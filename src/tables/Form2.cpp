@@ -5,10 +5,12 @@
 #include "shell/FileExists.h"
 #include "shell/Guard.h"
 #include "shell/LookAndFeel.h"
+#include "shell/OperationThread.h"
 #include "shell/ProgramEnd.h"
 #include "shell/ProgramIcon.h"
 #include "shell/WindowLook.h"
 #include "tables/DropTables.h"
+#include "tables/OffWindowUi.h"
 #include "tables/RenameTable.h"
 #include "transfer/SendTables.h"
 #include <QCloseEvent>
@@ -162,9 +164,16 @@ void Form2::runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendBut
     const QString caption = sendButton->text();
     sendButton->setText(QStringLiteral("Stop"));
     m_runningTransfer = sendButton;
+    // The transfer runs beside the window, which goes on repainting and
+    // answering Stop and the close box even while a driver call hangs.
+    auto offWindow = std::make_shared<OffWindowUi>(ui(), m_services.end);
     runOperation(busy, [&] {
-        TableManagerUi tableManager = ui();
-        operation(tableManager);
+        runBesideWindow(
+            [offWindow, operation] {
+                TableManagerUi tableManager = offWindow->ui();
+                operation(tableManager);
+            },
+            m_services.end, [&] { offWindow->tick(); });
     });
     m_runningTransfer = nullptr;
     sendButton->setText(caption);

@@ -210,28 +210,6 @@ TEST_F(UnregisteredDriverTest, TheGivenCommandRegistersTheDriverSoTheProfileConn
 
 namespace {
 
-// The private server stopped (SIGSTOP) for the life of the object, as a
-// server that stops answering in the middle of a session is; woken again
-// whatever the test does meanwhile.
-class StoppedServer {
-public:
-    explicit StoppedServer(Connection& any) {
-        QFile pidFile(twtest::readRows(any, "SELECT @@pid_file").at(0).at(0));
-        if (pidFile.open(QIODevice::ReadOnly))
-            m_pid = pidFile.readAll().trimmed().toInt();
-        if (m_pid > 0)
-            ::kill(m_pid, SIGSTOP);
-    }
-    ~StoppedServer() {
-        if (m_pid > 0)
-            ::kill(m_pid, SIGCONT);
-    }
-    bool stopped() const { return m_pid > 0; }
-
-private:
-    pid_t m_pid = 0;
-};
-
 TEST(StatementBoundTest, AStatementOnAServerThatStopsAnsweringEndsAtTheCommandTimeout) {
     MySqlDatabase db("tw_stopped_server");
     Connection c;
@@ -239,7 +217,7 @@ TEST(StatementBoundTest, AStatementOnAServerThatStopsAnsweringEndsAtTheCommandTi
     c.Open(db.connectString());
     const Clock::time_point start = Clock::now();
     try {
-        StoppedServer stopped(c);
+        twtest::StoppedServer stopped(c);
         ASSERT_TRUE(stopped.stopped()) << "no server process to stop";
         c.Execute("CREATE TABLE t (n INT)");  // on the window's thread, without a yield
         FAIL() << "a statement ran on a stopped server";

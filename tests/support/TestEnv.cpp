@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -175,5 +176,18 @@ SilentListener::SilentListener() {
 }
 
 SilentListener::~SilentListener() { ::close(m_socket); }
+
+StoppedServer::StoppedServer(tw::Connection& any) {
+    QFile pidFile(readRows(any, "SELECT @@pid_file").at(0).at(0));
+    if (pidFile.open(QIODevice::ReadOnly))
+        m_pid = pidFile.readAll().trimmed().toInt();
+    if (m_pid > 0)
+        ::kill(m_pid, SIGSTOP);
+}
+
+StoppedServer::~StoppedServer() {
+    if (m_pid > 0)
+        ::kill(m_pid, SIGCONT);
+}
 
 }

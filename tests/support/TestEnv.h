@@ -109,6 +109,19 @@ private:
     int m_port = 0;
 };
 
+// The private server stopped (SIGSTOP) for the life of the object, as a
+// server that stops answering in the middle of a session is; woken again
+// whatever the test does meanwhile.
+class StoppedServer {
+public:
+    explicit StoppedServer(tw::Connection& any);
+    ~StoppedServer();
+    bool stopped() const { return m_pid > 0; }
+
+private:
+    int m_pid = 0;
+};
+
 }
 
 // Failures show text as text.

@@ -1,17 +1,21 @@
 #include "WindowTestSupport.h"
-#include "shell/EventLoopYield.h"
 #include "shell/LookAndFeel.h"
+#include "shell/AbandonedWork.h"
+#include "shell/OperationThread.h"
 #include "tables/Form2.h"
 #include "tables/TransferDetailsDialog.h"
 #include <QClipboard>
 #include <QFontInfo>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <set>
 #include <gtest/gtest.h>
 
@@ -194,26 +198,39 @@ protected:
         mysql.fillProfile(profile);
         standin.fillProfile(profile);
     }
-    // Sends a table of 50 rows to iAnywhere with the window's own button,
-    // doing what the user does at the given row's yield.
-    void copyFiftyOrdersActingAtRowYield(int rowYield, const std::function<void()>& act) {
-        seedMySql("orders", 50);
+    static constexpr int bigRows = 20000;
+
+    // Sends a table to iAnywhere with the window's own button, doing what
+    // the user does on the window's thread once the bar reaches the given
+    // position; the transfer runs on a thread of its own meanwhile.
+    void copyOrdersActingAtProgress(int percent, const std::function<void()>& act) {
+        seedMySql("orders", bigRows);
         form.List1->AddItem("orders");
         chooseOnly(*form.List1, "orders");
         form.show();
-        int rowYields = 0;
-        program.yield.onYield = [&](long long) {
-            if (form.ProgressBar1->value() > 0 && ++rowYields == rowYield)
-                act();
-        };
+        actAtProgress(percent, act);
         form.PushButton3->click();
+    }
+    void actAtProgress(int percent, const std::function<void()>& act) {
+        QObject::connect(form.ProgressBar1, &QProgressBar::valueChanged, &form, [=, done = false](int value) mutable {
+            if (!done && value >= percent) {
+                done = true;
+                act();
+            }
+        });
     }
     void seedMySql(const QString& table, int rows) {
         mysql.exec("CREATE TABLE " + table + " (id INT, name VARCHAR(40))");
-        QStringList values;
-        for (int i = 1; i <= rows; ++i)
-            values << QString("(%1, 'name %1')").arg(i);
-        mysql.exec("INSERT INTO " + table + " VALUES " + values.join(","));
+        mysql.exec("INSERT INTO " + table + " SELECT seq, CONCAT('name ', seq) FROM seq_1_to_" + QString::number(rows));
+    }
+    // A table of n rows in iAnywhere, chosen for sending to MySQL.
+    void seedStock(int rows) {
+        standin.exec("CREATE TABLE \"stock\" (id INTEGER, name VARCHAR(40))");
+        standin.exec("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < " + QString::number(rows) +
+                     ") INSERT INTO \"stock\" SELECT i, 'item ' || i FROM s");
+        form.List2->AddItem("stock");
+        chooseOnly(*form.List2, "stock");
+        form.show();
     }
     static void chooseOnly(TableListWidget& list, const QString& name) {
         const int at = int(list.entries().indexOf(name));
@@ -241,36 +258,41 @@ TEST_F(Form2OperationsTest, RenameTakesTheNewNameIntoTheListAndTheDatabase) {
     EXPECT_EQ(twtest::readRows(c, "SHOW TABLES"), twtest::Rows({{"purchases"}}));
 }
 
-TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHoverLeavesTheHourglass) {
-    seedMySql("orders", 5);
+TEST_F(Form2OperationsTest, WhileATransferRunsTheWindowAnswersWithListsAndButtonsDisabledAndTheHourglass) {
+    seedMySql("orders", bigRows);
     form.List1->AddItem("orders");
     chooseOnly(*form.List1, "orders");
     form.show();
-    int yields = 0, disabledYields = 0, busyYields = 0;
+    int ticks = 0, disabledTicks = 0, busyTicks = 0;
     std::vector<int> pointerAfterHover;
     std::set<int> progressSeen;
-    program.yield.onYield = [&](long long) {
-        ++yields;
+    // The window's own timer: it fires only while the window's thread runs
+    // its event loop.
+    QTimer watch;
+    watch.setInterval(2);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (form.pointer().mousePointer() != PointerCode::Hourglass)
+            return;
+        ++ticks;
         progressSeen.insert(form.ProgressBar1->value());
         // All but the Send button, which reads "Stop" while its transfer runs.
         bool allDisabled = form.PushButton3->isEnabled() && form.PushButton3->text() == "Stop";
         for (QWidget* w : listsAndButtons())
             allDisabled = allDisabled && (w == form.PushButton3 || !w->isEnabled());
-        disabledYields += allDisabled;
-        // The transfer's first yield comes before it shows the hourglass.
-        if (form.pointer().mousePointer() != PointerCode::Hourglass)
-            return;
-        ++busyYields;
+        disabledTicks += allDisabled;
+        ++busyTicks;
         for (QWidget* w : {static_cast<QWidget*>(form.PushButton4), static_cast<QWidget*>(form.Frame1),
                            static_cast<QWidget*>(form.List2->viewport()), static_cast<QWidget*>(&form)}) {
             twtest::moveMouseOver(w);
             pointerAfterHover.push_back(form.pointer().mousePointer());
         }
-    };
+    });
+    watch.start();
     form.PushButton3->click();
+    watch.stop();
 
-    ASSERT_GT(busyYields, 5);
-    EXPECT_EQ(disabledYields, yields);
+    ASSERT_GT(busyTicks, 5) << "the window's timer ran while the rows went";
+    EXPECT_EQ(disabledTicks, ticks);
     EXPECT_EQ(pointerAfterHover, std::vector<int>(pointerAfterHover.size(), PointerCode::Hourglass));
     EXPECT_GT(progressSeen.size(), 3u) << "the bar moves while the rows go";
     EXPECT_EQ(form.ProgressBar1->value(), 0);
@@ -280,25 +302,26 @@ TEST_F(Form2OperationsTest, WhileATransferRunsListsAndButtonsAreDisabledAndHover
     EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Arrow);
     EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
     EXPECT_EQ(form.PushButton3->text(), "Send Table/s To Sybase iAny");
-    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("1 table, 5 rows copied and verified in "))
+    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("1 table, 20,000 rows copied and verified in "))
         << form.TransferResult->Line->text().toStdString();
     EXPECT_TRUE(form.TransferResult->DetailsButton->isEnabled());
 }
 
 TEST_F(Form2OperationsTest, TheSendButtonReadsStopAndStopsTheTransferKeepingWhatWasSent) {
-    copyFiftyOrdersActingAtRowYield(30, [&] { form.PushButton3->click(); });  // it reads "Stop" now
+    copyOrdersActingAtProgress(10, [&] { form.PushButton3->click(); });  // it reads "Stop" now
 
     tw::Connection target = twtest::openStandin(standin.connectString());
     const long long sent = twtest::readRows(target, "SELECT COUNT(*) FROM \"orders\"").at(0).at(0).toLongLong();
     EXPECT_GT(sent, 0);
-    EXPECT_LT(sent, 50);
+    EXPECT_LT(sent, bigRows);
     EXPECT_EQ(form.List2->entries(), QStringList({"orders"})) << "the table being copied is listed";
     EXPECT_EQ(form.PushButton3->text(), "Send Table/s To Sybase iAny");
     EXPECT_EQ(form.pointer().mousePointer(), PointerCode::Arrow);
-    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("Stopped: 1 table, " + QString::number(sent) + " rows copied"))
+    const QString sentText = QLocale(QLocale::English).toString(sent);
+    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("Stopped: 1 table, " + sentText + " rows copied"))
         << form.TransferResult->Line->text().toStdString();
     ASSERT_TRUE(form.TransferResult->account().has_value());
-    EXPECT_TRUE(form.TransferResult->account()->details().contains("Stopped by the user after " + QString::number(sent) + " rows."));
+    EXPECT_TRUE(form.TransferResult->account()->details().contains("Stopped by the user after " + sentText + " rows."));
 
     form.PushButton11->click();
     form.PushButton1->click();  // the next operation, which drops nothing, clears the account
@@ -306,64 +329,69 @@ TEST_F(Form2OperationsTest, TheSendButtonReadsStopAndStopsTheTransferKeepingWhat
     EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
 }
 
-// The program's own yield, which also lets a test act at a chosen yield.
-class YieldActingAt : public Yield {
-public:
-    YieldActingAt(const ProgramEnd& end, long long at, std::function<void()> act)
-        : m_real(end, 0), m_at(at), m_act(std::move(act)) {}
-    void DoEvents() override {
-        if (++count == m_at)
-            m_act();
-        m_real.DoEvents();
-    }
-    long long count = 0;
-
-private:
-    EventLoopYield m_real;
-    long long m_at;
-    std::function<void()> m_act;
-};
-
-TEST_F(Form2OperationsTest, ClosingTheWindowDuringATransferStopsItAtThatYieldAndSendsNothingMore) {
-    standin.exec("CREATE TABLE \"stock\" (id INTEGER, name VARCHAR(40))");
-    for (int i = 1; i <= 300; ++i)
-        standin.exec(QString("INSERT INTO \"stock\" VALUES (%1, 'item %1')").arg(i));
-    long long rowsAtClose = -1;
+TEST_F(Form2OperationsTest, ClosingTheWindowDuringATransferEndsItAndSendsNothingMore) {
+    seedStock(5000);
     auto countRows = [&] {
         tw::Connection c = twtest::openMySql(mysql.connectString());
         return twtest::readRows(c, "SELECT COUNT(*) FROM stock").at(0).at(0).toLongLong();
     };
-    std::unique_ptr<Form2> closing;
-    YieldActingAt yield(program.end, 400, [&] {
-        rowsAtClose = countRows();
-        QTimer::singleShot(0, closing.get(), &QWidget::close);
-    });
-    closing = std::make_unique<Form2>(ProgramServices{program.prompts, yield, program.end, twtest::buildFolder()},
-                                      profile, connectionWindow);
-    closing->Form_Load();
-    closing->List2->AddItem("stock");
-    chooseOnly(*closing->List2, "stock");
-    closing->show();
-    closing->PushButton4->click();
+    actAtProgress(10, [&] { form.close(); });
+    form.PushButton4->click();
 
-    EXPECT_EQ(yield.count, 400) << "no yield after the one that saw the close";
     EXPECT_TRUE(program.end.requested());
-    EXPECT_FALSE(closing->isVisible());
-    ASSERT_GT(rowsAtClose, 0);
-    EXPECT_LT(rowsAtClose, 300);
-    EXPECT_EQ(countRows(), rowsAtClose);
-    EXPECT_TRUE(closing->List1->entries().isEmpty()) << "the table was not finished";
+    EXPECT_FALSE(form.isVisible());
+    const long long rowsAtEnd = countRows();
+    EXPECT_GT(rowsAtEnd, 0);
+    EXPECT_LT(rowsAtEnd, 5000);
+    QTest::qWait(100);
+    EXPECT_EQ(countRows(), rowsAtEnd) << "nothing is sent after the transfer has ended";
+    EXPECT_EQ(tw::operationsRunning(), 0);
+    EXPECT_TRUE(form.List1->entries().isEmpty()) << "the table was not finished";
+}
+
+TEST_F(Form2OperationsTest, AServerThatStopsAnsweringMidCopyLeavesTheWindowAnsweringAndClosingEndsAtOnce) {
+    using Clock = std::chrono::steady_clock;
+    seedStock(5000);
+    tw::Connection admin = twtest::openMySql(mysql.connectString());
+    std::optional<twtest::StoppedServer> stopped;
+    int ticksWhileStopped = 0;
+    QTimer ticker;
+    ticker.setInterval(20);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticksWhileStopped += stopped.has_value(); });
+    ticker.start();
+    Clock::time_point closedAt;
+    actAtProgress(10, [&] {
+        stopped.emplace(admin);  // the next INSERT waits for a server that does not answer
+        QTimer::singleShot(1000, &form, [&] {
+            closedAt = Clock::now();
+            form.close();
+        });
+    });
+    const int abandonedBefore = tw::abandonedWork();
+
+    form.PushButton4->click();
+    const auto closing = Clock::now() - closedAt;
+    ticker.stop();
+
+    ASSERT_TRUE(stopped.has_value() && stopped->stopped());
+    EXPECT_LT(closing, std::chrono::seconds(1)) << "the close waited on the hung INSERT";
+    EXPECT_GE(ticksWhileStopped, 25) << "the window's timer kept running while the driver call hung";
+    EXPECT_TRUE(program.end.requested());
+    EXPECT_EQ(tw::abandonedWork(), abandonedBefore + 1) << "the transfer is left in its driver call";
+    stopped.reset();
+    EXPECT_TRUE(QTest::qWaitFor([] { return tw::operationsRunning() == 0; }, 40000))
+        << "once the server answers, the transfer ends at its next yield";
 }
 
 TEST_F(Form2OperationsTest, EscapeStopsARunningTransferToo) {
-    copyFiftyOrdersActingAtRowYield(20, [&] {
+    copyOrdersActingAtProgress(10, [&] {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(&form, &escape);
     });
 
     ASSERT_TRUE(form.TransferResult->account().has_value());
     EXPECT_TRUE(form.TransferResult->account()->stopped);
-    EXPECT_LT(form.TransferResult->account()->tables.at(0).rowsAccepted, 50);
+    EXPECT_LT(form.TransferResult->account()->tables.at(0).rowsAccepted, bigRows);
     EXPECT_EQ(form.List2->entries(), QStringList({"orders"}));
 }
 
