@@ -128,6 +128,23 @@ void Connection::Close() {
 
 bool Connection::isOpen() const { return d && d->session; }
 
+namespace {
+void setAutoCommit(SQLHDBC dbc, bool on) {
+    checkOdbc(SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT,
+                                 reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER),
+              SQL_HANDLE_DBC, dbc);
+}
+
+void endTransaction(SQLHDBC dbc, SQLSMALLINT completion) {
+    checkOdbc(SQLEndTran(SQL_HANDLE_DBC, dbc, completion), SQL_HANDLE_DBC, dbc);
+    setAutoCommit(dbc, true);
+}
+}
+
+void Connection::BeginTrans() { setAutoCommit(dbc(), false); }
+void Connection::CommitTrans() { endTransaction(dbc(), SQL_COMMIT); }
+void Connection::RollbackTrans() { endTransaction(dbc(), SQL_ROLLBACK); }
+
 SQLHDBC Connection::dbc() const {
     if (!isOpen())
         throw DbError(QStringLiteral("Operation is not allowed when the object is closed."));

@@ -50,6 +50,13 @@ public:
     void Close();
     bool isOpen() const;
 
+    // A transaction: the statements after BeginTrans hold until CommitTrans
+    // or RollbackTrans, which return the connection to committing each
+    // statement by itself.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
     // For the data-access layer itself.
     SQLHDBC dbc() const;
     // A statement handle with the command timeout set. A statement that

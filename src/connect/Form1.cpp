@@ -313,7 +313,7 @@ void Form1::PushButton2_Click() {
 
 Form2& Form1::tableManager() {
     if (!m_form2) {
-        m_form2 = std::make_unique<Form2>(m_services, *m_profile, *this);
+        m_form2 = std::make_unique<Form2>(m_services, *m_profile, m_store, *this);
         m_form2->Form_Load();
     }
     return *m_form2;

@@ -1,4 +1,5 @@
 #include "tables/Form2.h"
+#include "connect/SettingsStore.h"
 #include "shell/BusyControls.h"
 #include "shell/CursorFile.h"
 #include "shell/ErrorReport.h"
@@ -13,6 +14,7 @@
 #include "tables/OffWindowUi.h"
 #include "tables/RenameTable.h"
 #include "transfer/SendTables.h"
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
@@ -25,9 +27,12 @@ namespace {
 
 constexpr int clientWidth = 8040;
 // "< Back": the bottom row of buttons, from which the window's height follows;
-// above it, under the progress bar, the line of the last transfer.
+// above it, under the progress bar, the line of the last transfer and the
+// "Fast copy" box.
 constexpr int transferResultTop = 4960, transferResultHeight = 360;
-constexpr int backTop = 5440, backHeight = 405;
+constexpr int fastCopyTop = 5360, fastCopyHeight = 300;
+constexpr int backTop = 5760, backHeight = 405;
+const QString fastCopyKey = QStringLiteral("FastCopy");
 // Below the bottom row: the title bar, the borders and a narrow margin.
 constexpr float marginBelowButtons = 580;
 
@@ -70,10 +75,11 @@ void setAllSelected(TableList& list, bool selected, const char* procedure, Promp
 
 }
 
-Form2::Form2(const ProgramServices& services, const ProfileFields& profile, QWidget& connectionWindow)
+Form2::Form2(const ProgramServices& services, const ProfileFields& profile, SettingsStore& store,
+             QWidget& connectionWindow)
     : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_services(services), m_profile(profile), m_connectionWindow(connectionWindow),
+      m_services(services), m_profile(profile), m_store(store), m_connectionWindow(connectionWindow),
       m_hover(new HoverPointer(m_pointer, this)) {
     setObjectName(QStringLiteral("Form2"));
     setFont(windowFont());
@@ -108,12 +114,17 @@ void Form2::buildControls() {
     placeInTwips(*ProgressBar1, 120, 4460, 7800, 405);
     TransferResult = new TransferResultView(this);
     placeInTwips(*TransferResult, 120, transferResultTop, 7800, transferResultHeight);
+    FastCopy = new QCheckBox(QStringLiteral("Fast copy"), this);
+    FastCopy->setToolTip(QStringLiteral("Send the rows in batches inside transactions, a few thousand rows a commit"));
+    placeInTwips(*FastCopy, 120, fastCopyTop, 7800, fastCopyHeight);
+    FastCopy->setChecked(m_store.GetSetting(fastCopyKey, QStringLiteral("False")) == u"True");
+    TransferResult->setFastCopy(FastCopy->isChecked());
     PushButton2 = button(this, "< Back", 120, backTop, 3840, backHeight);
     PushButton12 = button(this, "Help", 4080, backTop, 3840, backHeight);
 
     QWidget* const tabOrder[] = {List2,       List1,       PushButton10, PushButton11, PushButton3,
                                  PushButton1, PushButton6, PushButton8,  PushButton9,  PushButton4,
-                                 PushButton5, PushButton7, PushButton2,  PushButton12};
+                                 PushButton5, PushButton7, FastCopy,     PushButton2,  PushButton12};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     List2->setFocus();
@@ -127,6 +138,10 @@ void Form2::wireEvents() {
         {PushButton7, &Form2::PushButton7_Click},   {PushButton8, &Form2::PushButton8_Click},
         {PushButton9, &Form2::PushButton9_Click},   {PushButton10, &Form2::PushButton10_Click},
         {PushButton11, &Form2::PushButton11_Click}, {PushButton12, &Form2::PushButton12_Click}};
+    connect(FastCopy, &QCheckBox::toggled, this, [this](bool on) {
+        TransferResult->setFastCopy(on);
+        m_store.SaveSetting(fastCopyKey, on ? QStringLiteral("True") : QStringLiteral("False"));
+    });
     for (const auto& [b, procedure] : clicks) {
         connect(b, &QPushButton::clicked, this, procedure);
         m_hover->handOver(b);
@@ -142,7 +157,7 @@ TableManagerUi Form2::ui() {
 
 QList<QWidget*> Form2::listsAndButtons() const {
     return {List1,       List2,       PushButton1, PushButton2, PushButton3,  PushButton4,  PushButton5,
-            PushButton6, PushButton7, PushButton8, PushButton9, PushButton10, PushButton11, PushButton12};
+            PushButton6, PushButton7, PushButton8, PushButton9, PushButton10, PushButton11, PushButton12, FastCopy};
 }
 
 void Form2::runTableOperation(void (*operation)(TableManagerUi&)) {

@@ -8,6 +8,7 @@
 #include "tables/TransferResultView.h"
 #include <QWidget>
 
+class QCheckBox;
 class QGroupBox;
 class QPushButton;
 
@@ -19,10 +20,14 @@ class ProfileFields;
 // tables on the right, each list with its own buttons, and below them the
 // progress bar, "< Back" and "Help". The operations behind the buttons get
 // the lists, the bar, the pointer and the prompts through a TableManagerUi.
+class SettingsStore;
+
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    Form2(const ProgramServices& services, const ProfileFields& profile, QWidget& connectionWindow);
+    // The store keeps the "Fast copy" choice from one run to the next.
+    Form2(const ProgramServices& services, const ProfileFields& profile, SettingsStore& store,
+          QWidget& connectionWindow);
 
     void Form_Load();
     void PushButton1_Click();   // "Delete Table/s", MySQL
@@ -47,6 +52,7 @@ public:
     TableListWidget *List1, *List2;
     ProgressBarWidget* ProgressBar1;
     TransferResultView* TransferResult;  // under the bar: the last transfer's account
+    QCheckBox* FastCopy;                 // "Fast copy": rows in batches inside transactions
     QPushButton *PushButton1, *PushButton2, *PushButton3, *PushButton4, *PushButton5, *PushButton6, *PushButton7,
         *PushButton8, *PushButton9, *PushButton10, *PushButton11, *PushButton12;
 
@@ -66,6 +72,7 @@ private:
 
     ProgramServices m_services;
     const ProfileFields& m_profile;
+    SettingsStore& m_store;
     QWidget& m_connectionWindow;
     WindowPointer m_pointer{*this};
     HoverPointer* m_hover;

@@ -88,17 +88,19 @@ private:
 
 class PanelOnWindow : public TransferPanel {
 public:
-    explicit PanelOnWindow(TransferPanel& panel) : m_panel(panel), m_verifies(panel.verifies()) {}
+    explicit PanelOnWindow(TransferPanel& panel)
+        : m_panel(panel), m_verifies(panel.verifies()), m_fastCopy(panel.fastCopy()) {}
     bool stopRequested() const override { return m_stop.load(std::memory_order_relaxed); }
     void showAccount(const TransferAccount& account) override {
         onWindowThread([&] { m_panel.showAccount(account); });
     }
     bool verifies() const override { return m_verifies; }
+    bool fastCopy() const override { return m_fastCopy; }
     void copyStop() { m_stop = m_panel.stopRequested(); }
 
 private:
     TransferPanel& m_panel;
-    const bool m_verifies;
+    const bool m_verifies, m_fastCopy;  // as they were when the transfer began
     std::atomic<bool> m_stop{false};
 };
 

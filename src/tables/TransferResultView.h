@@ -17,6 +17,8 @@ public:
     explicit TransferResultView(QWidget* parent);
 
     bool stopRequested() const override { return m_stop; }
+    bool fastCopy() const override { return m_fastCopy; }
+    void setFastCopy(bool on) { m_fastCopy = on; }
     void showAccount(const TransferAccount& account) override;
 
     void requestStop() { m_stop = true; }
@@ -30,6 +32,7 @@ public:
 
 private:
     bool m_stop = false;
+    bool m_fastCopy = false;
     std::optional<TransferAccount> m_account;
 };
 

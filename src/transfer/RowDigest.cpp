@@ -81,10 +81,14 @@ std::uint64_t digestOf(const Value& value, std::uint64_t digest) {
 }
 }
 
-void RowDigests::add(const Recordset& row) {
+std::uint64_t RowDigests::digestOf(const Recordset& row) {
     std::uint64_t digest = 0xcbf29ce484222325ULL;
     for (int i = 0; i < row.fieldCount(); ++i)
-        digest = mix(digestOf(row.Fields(i).Value, digest), u"\x1f");  // a separator after each value
+        digest = mix(tw::digestOf(row.Fields(i).Value, digest), u"\x1f");  // a separator after each value
+    return digest;
+}
+
+void RowDigests::add(std::uint64_t digest) {
     if (!m_buckets)
         m_buckets = std::make_unique<std::array<Bucket, 1 << bucketBits>>();
     // A second, independent sum, so two different sets of rows in one

@@ -17,7 +17,9 @@ class Recordset;
 // NULL apart from ''.
 class RowDigests {
 public:
-    void add(const Recordset& row);  // the current row
+    void add(const Recordset& row) { add(digestOf(row)); }  // the current row
+    void add(std::uint64_t digest);
+    static std::uint64_t digestOf(const Recordset& row);
     void clear() { m_buckets.reset(); }
     // How many rows of the one reading have no equal in the other: exact
     // while the differing rows fall into buckets of their own, as a few

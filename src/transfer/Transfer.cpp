@@ -5,6 +5,7 @@
 #include "connect/Recordset.h"
 #include "shell/Guard.h"
 #include "transfer/FailureStorm.h"
+#include "transfer/RowBatch.h"
 #include "transfer/RowDigest.h"
 #include "transfer/SourceStream.h"
 #include "transfer/TransferHelpers.h"
@@ -68,6 +69,7 @@ public:
         m_syntax.bytes = d.target.bytes;
         m_syntax.backslashEscapes = d.target.backslashEscapes;
         m_account.direction = d.description;
+        m_account.fastCopy = m_fast = ui.transfer.fastCopy();
     }
 
     void run() {
@@ -279,12 +281,18 @@ private:
         }
         m_created = true;
         m_expected.clear();
+        m_batch.clear();
+        m_inTransaction = false;
+        m_rowsInTransaction = 0;
+        const QString insertStart = QStringLiteral("INSERT INTO ") + quotedName(name, d.target.quote) + QLatin1String(" VALUES(");
         try {
-            copyRows(QStringLiteral("INSERT INTO ") + quotedName(name, d.target.quote) + QLatin1String(" VALUES("));
+            copyRows(insertStart);
+            finishBatch(insertStart);
         } catch (const TransferEnds&) {
-            finishTable(name);  // the table and the rows sent so far are there
+            finishTable(name);  // the table and the rows committed so far are there
             throw;
         } catch (const StopRequested&) {
+            finishBatch(insertStart);  // what was read before the Stop is kept
             finishTable(name);
             throw;
         }
@@ -364,12 +372,117 @@ private:
             m_statement.chop(2);
             m_statement += u')';
         });
-        if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); })) {
-            ++table().rowsAccepted;
-            m_storm.rowSucceeded();
-            if (ui.transfer.verifies())
-                m_expected.add(m_reader->current());  // what the target should now hold
+        if (m_fast) {
+            fastRow(insertStart);
+            return;
         }
+        if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
+            rowAccepted(RowDigests::digestOf(m_reader->current()));
+    }
+
+    void rowAccepted(std::uint64_t digest) {
+        ++table().rowsAccepted;
+        m_storm.rowSucceeded();
+        if (ui.transfer.verifies())
+            m_expected.add(digest);  // what the target should now hold
+    }
+
+    // Fast copy: the rows go in transactions of a few thousand. Into MySQL
+    // they are gathered into INSERTs of many rows; into iAnywhere, which
+    // takes one row an INSERT, each row goes as the per-row method sends it.
+    // A row counts as accepted once its transaction is committed.
+    void fastRow(const QString& insertStart) {
+        const std::uint64_t digest = RowDigests::digestOf(m_reader->current());
+        if (!d.target.multiRowInsert) {
+            if (!m_inTransaction)
+                beginBatch();
+            ++m_rowsInTransaction;
+            if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); })) {
+                m_storm.rowSucceeded();
+                m_batch.add({}, digest);
+            }
+            if (m_rowsInTransaction >= RowBatch::rowsPerCommit)
+                commitBatch();
+            return;
+        }
+        const QStringView values =
+            QStringView(m_statement).sliced(insertStart.size(), m_statement.size() - insertStart.size() - 1);
+        const qsizetype limit = m_packetLimit > 0
+                                    ? std::min<qsizetype>(RowBatch::charsPerStatement, (m_packetLimit - packetHeadroom) / 4)
+                                    : RowBatch::charsPerStatement;
+        if (m_statement.size() > limit) {
+            // A row this large goes by itself, as the per-row method sends it.
+            flushBatch(insertStart);
+            if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
+                rowAccepted(digest);
+            return;
+        }
+        if (!m_batch.fits(values.size(), limit - insertStart.size() - 1))
+            flushBatch(insertStart);
+        m_batch.add(values, digest);
+        if (m_batch.size() >= RowBatch::rowsPerCommit)
+            flushBatch(insertStart);
+    }
+
+    // Sends the rows gathered for MySQL as one INSERT in a transaction. When
+    // it fails, the transaction is rolled back and the rows go again one by
+    // one, so that exactly the rows the server refuses are refused, each
+    // with its own box.
+    void flushBatch(const QString& insertStart) {
+        if (m_batch.isEmpty())
+            return;
+        beginBatch();
+        try {
+            sendNow(m_batch.multiRowInsert(insertStart));
+        } catch (const DbError& e) {
+            if (e.isCommunicationLinkFailure()) {
+                m_lastFailure = e.message();
+                endEarly();
+            }
+            step(L.executeInsert, [&] {
+                m_target->RollbackTrans();
+                m_target->BeginTrans();
+            });
+            const RowBatch again = std::exchange(m_batch, RowBatch());
+            for (int i = 0; i < again.size(); ++i) {
+                m_statement = again.singleRowInsert(insertStart, i);
+                if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
+                    m_storm.rowSucceeded();
+                    m_batch.add({}, again.digest(i));
+                }
+            }
+        }
+        commitBatch();
+    }
+
+    void beginBatch() {
+        step(L.executeInsert, [&] { m_target->BeginTrans(); });
+        m_inTransaction = true;
+    }
+
+    // Rows whose commit fails are not in the target: they count as failed.
+    void commitBatch() {
+        if (!m_inTransaction)
+            return;
+        m_inTransaction = false;
+        m_rowsInTransaction = 0;
+        const bool committed = step(L.executeInsert, [&] { m_target->CommitTrans(); });
+        for (int i = 0; i < m_batch.size(); ++i) {
+            if (committed)
+                rowAccepted(m_batch.digest(i));
+            else
+                table().rowFailed(m_lastFailure);
+        }
+        m_batch.clear();
+    }
+
+    // What a fast copy still holds goes to the target and is committed.
+    void finishBatch(const QString& insertStart) {
+        if (!m_fast)
+            return;
+        if (d.target.multiRowInsert)
+            flushBatch(insertStart);
+        commitBatch();
     }
 
     // The literal INSERT, unless it is larger than the server takes: then
@@ -487,6 +600,10 @@ private:
     long long m_rowCount = 0;     // the source table's rows when counted
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
     RowDigests m_expected;   // the rows the target accepted, for the check
+    bool m_fast = false;     // fast copy: rows in batches inside transactions
+    RowBatch m_batch;        // rows of the fast copy not yet committed
+    bool m_inTransaction = false;
+    int m_rowsInTransaction = 0;  // rows sent into iAnywhere since the last commit
 };
 
 }

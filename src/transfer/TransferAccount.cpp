@@ -68,7 +68,8 @@ QString TransferAccount::summary() const {
 }
 
 QString TransferAccount::details() const {
-    QString text = QStringLiteral("Transfer ") + direction + QStringLiteral(": ") + summary() + u'\n';
+    QString text = QStringLiteral("Transfer ") + direction + (fastCopy ? QStringLiteral(" (fast copy)") : QString()) +
+                   QStringLiteral(": ") + summary() + u'\n';
     for (const TableAccount& t : tables) {
         text += u'\n' + t.name + QStringLiteral(": ");
         if (!t.copied()) {

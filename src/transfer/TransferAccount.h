@@ -35,6 +35,7 @@ struct TableAccount {
 struct TransferAccount {
     QString direction;  // "MySQL to iAnywhere"
     std::vector<TableAccount> tables;
+    bool fastCopy = false;    // rows went in batches inside transactions
     bool stopped = false;     // by the user
     QString endedEarly;       // the reason a lost connection ended it
     double seconds = 0;

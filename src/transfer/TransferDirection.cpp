@@ -10,7 +10,8 @@ const DatabaseSide& mySqlSide() {
                                    .bytes = LiteralSyntax::Bytes::XQuoted,
                                    .backslashEscapes = true,
                                    .readsSqlMode = true,
-                                   .readsKeyChunks = true};
+                                   .readsKeyChunks = true,
+                                   .multiRowInsert = true};
     return side;
 }
 
@@ -22,7 +23,8 @@ const DatabaseSide& iAnywhereSide() {
                                    .bytes = LiteralSyntax::Bytes::ZeroX,
                                    .backslashEscapes = true,
                                    .readsSqlMode = false,
-                                   .readsKeyChunks = false};
+                                   .readsKeyChunks = false,
+                                   .multiRowInsert = false};
     return side;
 }
 

@@ -23,6 +23,7 @@ struct DatabaseSide {
     // Whether a table is read a chunk at a time in key order (MySQL's row
     // comparisons and LIMIT), since the driver holds each result whole.
     bool readsKeyChunks;
+    bool multiRowInsert;  // INSERT takes many rows (SQL Anywhere before 17 takes one)
 };
 
 const DatabaseSide& mySqlSide();

@@ -12,6 +12,8 @@ public:
     virtual void showAccount(const TransferAccount& account) = 0;
     // Whether each copied table is read back and checked (the default).
     virtual bool verifies() const { return true; }
+    // Whether the rows go in batches inside transactions (off by default).
+    virtual bool fastCopy() const { return false; }
 };
 
 }

@@ -48,7 +48,9 @@ class RecordingTransferPanel : public tw::TransferPanel {
 public:
     bool stopRequested() const override { return stop; }
     void showAccount(const tw::TransferAccount& account) override { accounts.push_back(account); }
+    bool fastCopy() const override { return fast; }
     bool stop = false;
+    bool fast = false;
     std::vector<tw::TransferAccount> accounts;
 };
 

@@ -4,6 +4,7 @@
 #include "shell/OperationThread.h"
 #include "tables/Form2.h"
 #include "tables/TransferDetailsDialog.h"
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -25,7 +26,7 @@ namespace {
 
 class Form2Test : public twtest::WithApplication {
 protected:
-    Form2Test() : form(program.services(), profile, connectionWindow) {
+    Form2Test() : form(program.services(), profile, store, connectionWindow) {
         program.prompts.pointer = &form.pointer();
         form.Form_Load();
     }
@@ -37,6 +38,7 @@ protected:
 
     twtest::ScriptedProgram program;
     twtest::TestProfile profile;
+    tw::SettingsStore store;
     QWidget connectionWindow;
     Form2 form;
 };
@@ -92,8 +94,9 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
         {form.PushButton7, form.Frame2, "Rename Table", {240, 3600, 3330, 400}},
         {form.ProgressBar1, &form, "Progress Bar", {120, 4460, 7800, 405}},
         {form.TransferResult, &form, "", {120, 4960, 7800, 360}},
-        {form.PushButton2, &form, "< Back", {120, 5440, 3840, 405}},
-        {form.PushButton12, &form, "Help", {4080, 5440, 3840, 405}},
+        {form.FastCopy, &form, "Fast copy", {120, 5360, 7800, 300}},
+        {form.PushButton2, &form, "< Back", {120, 5760, 3840, 405}},
+        {form.PushButton12, &form, "Help", {4080, 5760, 3840, 405}},
     });
     EXPECT_EQ(form.TransferResult->DetailsButton->text(), "Details…");
     EXPECT_FALSE(form.TransferResult->DetailsButton->isEnabled()) << "no account before the first transfer";
@@ -106,14 +109,31 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
 }
 
 TEST_F(Form2Test, OuterHeightIsTheBottomOfTheBackButtonAndFiveHundredEightyTwips) {
-    EXPECT_FLOAT_EQ(form.outerHeightTwips(), 6425);
+    EXPECT_FLOAT_EQ(form.outerHeightTwips(), 6745);  // grown by the "Fast copy" box
     form.show();
     QApplication::processEvents();
-    EXPECT_EQ(form.frameGeometry().height(), qRound(6425 / 15.0));
+    EXPECT_EQ(form.frameGeometry().height(), qRound(6745 / 15.0));
     EXPECT_EQ(form.width(), 536);
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window cannot be resized";
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(Form2Test, FastCopyIsOffByDefaultAndTheChoiceIsStoredForTheNextRun) {
+    store.SaveSetting("FastCopy", "False");
+    Form2 first(program.services(), profile, store, connectionWindow);
+    EXPECT_FALSE(first.FastCopy->isChecked());
+    EXPECT_FALSE(first.TransferResult->fastCopy());
+
+    first.FastCopy->click();
+    EXPECT_TRUE(first.TransferResult->fastCopy()) << "the next transfer copies fast";
+    EXPECT_EQ(store.GetSetting("FastCopy", ""), "True");
+    Form2 next(program.services(), profile, store, connectionWindow);
+    EXPECT_TRUE(next.FastCopy->isChecked());
+    EXPECT_TRUE(next.TransferResult->fastCopy());
+
+    next.FastCopy->click();
+    EXPECT_EQ(store.GetSetting("FastCopy", ""), "False");
 }
 
 TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
@@ -126,8 +146,8 @@ TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
     } while (w != form.List2);
     EXPECT_EQ(order, QList<QWidget*>({form.List2, form.List1, form.PushButton10, form.PushButton11, form.PushButton3,
                                       form.PushButton1, form.PushButton6, form.PushButton8, form.PushButton9,
-                                      form.PushButton4, form.PushButton5, form.PushButton7, form.PushButton2,
-                                      form.PushButton12, form.TransferResult->DetailsButton}));
+                                      form.PushButton4, form.PushButton5, form.PushButton7, form.FastCopy,
+                                      form.PushButton2, form.PushButton12, form.TransferResult->DetailsButton}));
     form.show();
     EXPECT_EQ(form.focusWidget(), form.List2);
 }

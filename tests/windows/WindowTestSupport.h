@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QMouseEvent>
 #include <QWidget>
@@ -111,7 +112,7 @@ inline void expectPlaced(const std::vector<Placed>& placed) {
             caption = frame->title();
         else if (auto* label = qobject_cast<QLabel*>(p.control))
             caption = label->text();
-        else if (auto* button = qobject_cast<QPushButton*>(p.control))
+        else if (auto* button = qobject_cast<QAbstractButton*>(p.control))
             caption = button->text();
         else if (auto* bar = qobject_cast<QProgressBar*>(p.control))
             caption = bar->format();
