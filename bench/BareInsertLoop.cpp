@@ -24,7 +24,7 @@ SQLWCHAR* wide(const QString& s) { return reinterpret_cast<SQLWCHAR*>(const_cast
 }
 
 long long runBareInserts(const QString& connectString, const QString& createTable, RecordedInserts& inserts,
-                         double& seconds, double& cpu) {
+                         double& seconds, double& cpu, int rowsPerInsert) {
     SQLHENV env = SQL_NULL_HENV;
     SQLHDBC dbc = SQL_NULL_HDBC;
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -43,11 +43,43 @@ long long runBareInserts(const QString& connectString, const QString& createTabl
     int length = 0;
     const double cpuBefore = bench::cpuSeconds();
     const auto started = std::chrono::steady_clock::now();
-    while (inserts.next(text, length)) {
-        check(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text)), length),
+    auto execute = [&](const char16_t* sql, int sqlLength) {
+        check(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(sql)), sqlLength),
               SQL_HANDLE_STMT, stmt, "insert");
+    };
+    if (rowsPerInsert > 1)
+        check(SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+              SQL_HANDLE_DBC, dbc, "transaction");
+    QString batch;
+    int inBatch = 0;
+    auto flush = [&] {
+        batch += u')';
+        execute(reinterpret_cast<const char16_t*>(batch.utf16()), int(batch.size()));
+        batch.clear();
+        inBatch = 0;
+    };
+    while (inserts.next(text, length)) {
         ++sent;
+        if (rowsPerInsert <= 1) {
+            execute(text, length);
+            continue;
+        }
+        // "INSERT INTO t VALUES(1, 'a')": the first row whole but its ")",
+        // the others from their values on.
+        const QStringView insert(text, length - 1);
+        if (inBatch == 0) {
+            batch += insert;
+        } else {
+            batch += u"),(";
+            batch += insert.sliced(insert.indexOf(u"VALUES(") + 7);
+        }
+        if (++inBatch == rowsPerInsert)
+            flush();
     }
+    if (inBatch > 0)
+        flush();
+    if (rowsPerInsert > 1)
+        check(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT), SQL_HANDLE_DBC, dbc, "commit");
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     cpu = bench::cpuSeconds() - cpuBefore;
 

@@ -8,7 +8,9 @@ namespace bench {
 // connection and one statement handle, each text sent as it stands with
 // SQLExecDirectW. Returns the number of statements sent, with the loop's
 // wall time and this process's CPU time; throws on the first failure.
+// With rowsPerInsert above 1, the same rows go as INSERTs of that many rows
+// each, all in one transaction: the reference for batched writing.
 long long runBareInserts(const QString& odbcConnectString, const QString& createTable, RecordedInserts& inserts,
-                         double& seconds, double& cpu);
+                         double& seconds, double& cpu, int rowsPerInsert = 1);
 
 }

@@ -133,7 +133,7 @@ void emptyStandinFile(const QString& path) {
 GeneratedTable generateTable(const BenchProfile& profile, const QString& table, long long rows) {
     tw::Connection c = open(tw::MySQLConnectString(profile), false);
     c.Execute("CREATE TABLE `" + table +
-              "`(id INT, qty INT, amount DECIMAL(12,2), rate DECIMAL(8,4), ordered DATE, shipped DATE, "
+              "`(id INT PRIMARY KEY, qty INT, amount DECIMAL(12,2), rate DECIMAL(8,4), ordered DATE, shipped DATE, "
               "code VARCHAR(12), name VARCHAR(24), city VARCHAR(20), note VARCHAR(40))");
     GeneratedTable made;
     made.columns = 10;

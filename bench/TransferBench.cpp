@@ -1,14 +1,16 @@
 // Copies a generated table MySQL -> iAnywhere -> MySQL through the
-// program's own transfer code, then sends the very same INSERT texts with a
-// bare ODBC loop, and prints speed, peak memory and the longest time the
-// window would go without a yield.
+// program's own transfer code, row by row and with fast copy, then sends the
+// very same INSERT texts with a bare ODBC loop (and, into MySQL, as 1,000-row
+// INSERTs in one transaction), and prints speed, peak memory and the longest
+// time the window's event loop was kept waiting.
 #include "BareInsertLoop.h"
 #include "BenchDatabases.h"
-#include "GapYield.h"
 #include "ProcessUsage.h"
 #include "StatementRecorder.h"
-#include "shell/EventLoopYield.h"
+#include "WindowGap.h"
+#include "shell/OperationThread.h"
 #include "shell/ProgramEnd.h"
+#include "tables/OffWindowUi.h"
 #include "tables/TableListWidget.h"
 #include "transfer/Transfer.h"
 #include <QApplication>
@@ -30,6 +32,7 @@ struct Options {
     QString workDir = QDir::tempPath();
     int repeat = 3;  // the machine is shared: the median of a few runs
     bool keep = false;
+    bool json = false;  // the figures as one JSON object on the last line
 };
 
 Options parse(const QStringList& args) {
@@ -49,9 +52,11 @@ Options parse(const QStringList& args) {
             o.repeat = value.toInt(), ++i;
         else if (a == "--keep")
             o.keep = true;
+        else if (a == "--json")
+            o.json = true;
         else
             throw std::runtime_error(("usage: transfer_bench [--rows N] [--repeat N] [--dsn NAME] --standin-file PATH "
-                                      "[--work-dir DIR] [--keep]; unknown: " + a).toStdString());
+                                      "[--work-dir DIR] [--keep] [--json]; unknown: " + a).toStdString());
     }
     if (o.standinFile.isEmpty())
         throw std::runtime_error("--standin-file names the stand-in data source's database file");
@@ -93,14 +98,15 @@ public:
 // Keeps the account; checks tables only when asked to.
 class BenchPanel : public tw::TransferPanel {
 public:
-    explicit BenchPanel(bool verify = false) : m_verify(verify) {}
+    explicit BenchPanel(bool verify = false, bool fast = false) : m_verify(verify), m_fast(fast) {}
     bool stopRequested() const override { return false; }
     void showAccount(const tw::TransferAccount& a) override { account = a; }
     bool verifies() const override { return m_verify; }
+    bool fastCopy() const override { return m_fast; }
     tw::TransferAccount account;
 
 private:
-    bool m_verify;
+    bool m_verify, m_fast;
 };
 
 struct Side {
@@ -111,13 +117,33 @@ struct Side {
 
 struct Run {
     double transferSeconds = 0, bareSeconds = 0;
+    double fastSeconds = 0;
+    double multiRowSeconds = -1;  // the 1,000-row reference; MySQL only
     double verifiedSeconds = 0;  // the transfer again, with every table checked
     double sourceReadSeconds = 0, targetReadSeconds = 0;
     double transferCpu = 0, bareCpu = 0;  // this process's CPU seconds
-    long long baseline = 0, peak = 0;
+    long long baseline = 0, peak = 0;  // the highest peak of the per-row and the fast transfer
     double longestGapMs = 0;
-    long long gapAtYield = 0, yields = 0;
+    QString readPath;
 };
+
+// A transfer as the window runs it: on a thread of its own, with the
+// window's thread keeping its event loop, whose gaps are measured.
+double transferBesideWindow(const tw::TransferDirection& direction, const tw::TableManagerUi& ui,
+                            tw::StatementObserver* observer, bench::WindowGap& gap) {
+    tw::ProgramEnd end;
+    auto offWindow = std::make_shared<tw::OffWindowUi>(ui, end);
+    const auto started = std::chrono::steady_clock::now();
+    gap.start();
+    tw::runBesideWindow(
+        [offWindow, &direction, observer] {
+            tw::TableManagerUi worker = offWindow->ui();
+            tw::transferTables(direction, worker, observer);
+        },
+        end, [] {});
+    gap.finish();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
 
 struct Result {
     const char* name;
@@ -134,8 +160,10 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     Pointer pointer;
     BenchPrompts prompts;
     tw::ProgramEnd end;
-    tw::EventLoopYield windowYield(end);
-    bench::GapYield yield(windowYield);
+    struct : tw::Yield {
+        void DoEvents() override {}
+    } yield;  // the transfers run beside the window with a yield of their own
+    bench::WindowGap gap;
     BenchPanel panel;
     tw::TableManagerUi ui{list1, list2, bar, pointer, prompts, yield, profile, panel};
     tw::TableList& source = direction.source.list(ui);
@@ -148,11 +176,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     bench::resetPeakResident();
     run.baseline = bench::residentBytes();
     const double cpuBefore = bench::cpuSeconds();
-    const auto started = std::chrono::steady_clock::now();
-    yield.start();
-    tw::transferTables(direction, ui, &recorder);
-    yield.finish();
-    run.transferSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    run.transferSeconds = transferBesideWindow(direction, ui, &recorder, gap);
     run.transferCpu = bench::cpuSeconds() - cpuBefore;
     run.peak = bench::peakResidentBytes();
     recorder.close();
@@ -161,9 +185,9 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     rows = bench::countRows(target.connectString, target.viaProvider, target.quotedTable);
     if (rows != recorder.inserts())
         throw std::runtime_error("the target does not hold every row sent");
-    run.longestGapMs = yield.longestMs();
-    run.gapAtYield = yield.longestEndsAtYield();
-    run.yields = yield.count();
+    run.longestGapMs = gap.longestMs();
+    if (!panel.account.tables.empty())
+        run.readPath = panel.account.tables[0].readPath;
 
     bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
     bench::RecordedInserts inserts(recorded);
@@ -191,6 +215,31 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     const tw::DatabaseSide& from = direction.source;
     run.sourceReadSeconds =
         bench::readAllRows(from.connectString(profile), from.viaProvider, QString(from.quote) + tableName + from.quote);
+
+    // Fast copy, as the window runs it.
+    bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
+    while (targetList.ListCount() > 0)
+        targetList.RemoveItem(0);
+    BenchPanel fast(false, true);
+    tw::TableManagerUi fastUi{list1, list2, bar, pointer, prompts, yield, profile, fast};
+    bench::resetPeakResident();
+    const long long fastBaseline = bench::residentBytes();
+    run.fastSeconds = transferBesideWindow(direction, fastUi, nullptr, gap);
+    if (bench::peakResidentBytes() - fastBaseline > run.peak - run.baseline) {
+        run.peak = bench::peakResidentBytes();
+        run.baseline = fastBaseline;
+    }
+    run.longestGapMs = std::max(run.longestGapMs, gap.longestMs());
+    if (prompts.boxes > 0 || bench::countRows(target.connectString, target.viaProvider, target.quotedTable) != rows)
+        throw std::runtime_error("fast copy did not deliver every row");
+
+    // The reference for batched writing: 1,000-row INSERTs in one transaction.
+    if (!target.viaProvider) {
+        bench::dropTable(target.connectString, target.viaProvider, target.quotedTable);
+        bench::RecordedInserts again(recorded);
+        double cpu = 0;
+        bench::runBareInserts(bareString, recorder.createTable(), again, run.multiRowSeconds, cpu, 1000);
+    }
     return run;
 }
 
@@ -245,8 +294,44 @@ void print(const Result& r, long long textBytes) {
     std::printf("  peak resident memory: %.1f MB = %.2f x the table's text size (target <= 3 x); "
                 "%.1f MB of it held before the transfer began\n",
                 highestPeak->peak / mb, double(highestPeak->peak) / double(textBytes), highestPeak->baseline / mb);
-    std::printf("  longest gap between yields: %.1f ms, ending at yield %lld of %lld (target <= 50 ms)\n",
-                worstGap->longestGapMs, worstGap->gapAtYield, worstGap->yields);
+    std::vector<double> fastRates, multiRowRates;
+    for (const Run& run : r.runs) {
+        fastRates.push_back(r.rows / run.fastSeconds);
+        if (run.multiRowSeconds > 0)
+            multiRowRates.push_back(r.rows / run.multiRowSeconds);
+    }
+    std::printf("  fast copy:        %8.0f rows/s  (%.1f x the per-row method; target >= 5 x)\n", median(fastRates),
+                median(fastRates) / median(transferRates));
+    if (!multiRowRates.empty())
+        std::printf("  bare 1,000-row INSERTs in one transaction: %.0f rows/s (fast copy %.2f x it; target >= 0.7 x)\n",
+                    median(multiRowRates), median(fastRates) / median(multiRowRates));
+    std::printf("  the source was read %s\n", qPrintable(r.runs.front().readPath));
+    std::printf("  longest the window's event loop waited: %.1f ms (target <= 50 ms)\n", worstGap->longestGapMs);
+}
+
+// The figures of one direction as a JSON object.
+QString json(const Result& r) {
+    std::vector<double> perRow, bare, fast, multiRow;
+    double peakAbove = 0, gap = 0;
+    for (const Run& run : r.runs) {
+        perRow.push_back(r.rows / run.transferSeconds);
+        bare.push_back(r.rows / run.bareSeconds);
+        fast.push_back(r.rows / run.fastSeconds);
+        if (run.multiRowSeconds > 0)
+            multiRow.push_back(r.rows / run.multiRowSeconds);
+        peakAbove = std::max(peakAbove, double(run.peak - run.baseline) / (1024.0 * 1024.0));
+        gap = std::max(gap, run.longestGapMs);
+    }
+    return QString("{\"rows\": %1, \"per_row_rows_s\": %2, \"bare_rows_s\": %3, \"fast_rows_s\": %4, "
+                   "\"multirow_rows_s\": %5, \"peak_mb_above_baseline\": %6, \"max_gap_ms\": %7, \"read\": \"%8\"}")
+        .arg(r.rows)
+        .arg(qRound64(median(perRow)))
+        .arg(qRound64(median(bare)))
+        .arg(qRound64(median(fast)))
+        .arg(multiRow.empty() ? QString("null") : QString::number(qRound64(median(multiRow))))
+        .arg(peakAbove, 0, 'f', 1)
+        .arg(gap, 0, 'f', 1)
+        .arg(r.runs.front().readPath);
 }
 
 }
@@ -280,6 +365,8 @@ int main(int argc, char** argv) {
         const Result back = measure("iAnywhere -> MySQL (PushButton4_Click)", tw::toMySql(), toMySql,
                                     {tw::MySQLConnectString(toMySql), false, "`" + tableName + "`"}, options);
         print(back, table.textBytes);
+        if (options.json)
+            std::printf("{\"to_iany\": %s, \"to_mysql\": %s}\n", qPrintable(json(there)), qPrintable(json(back)));
 
         if (!options.keep) {
             bench::dropMySqlDatabase(toStandin, sourceDb);

@@ -162,7 +162,7 @@ constexpr SQLUSMALLINT Supported[] = {
     SQL_API_SQLEXECDIRECT, SQL_API_SQLPREPARE, SQL_API_SQLEXECUTE, SQL_API_SQLTABLES, SQL_API_SQLNUMRESULTCOLS,
     SQL_API_SQLDESCRIBECOL, SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLFETCH, SQL_API_SQLGETDATA, SQL_API_SQLROWCOUNT,
     SQL_API_SQLFREESTMT, SQL_API_SQLCLOSECURSOR, SQL_API_SQLMORERESULTS, SQL_API_SQLGETDIAGREC,
-    SQL_API_SQLGETDIAGFIELD, SQL_API_SQLENDTRAN};
+    SQL_API_SQLGETDIAGFIELD, SQL_API_SQLENDTRAN, SQL_API_SQLBINDPARAMETER, SQL_API_SQLPARAMDATA, SQL_API_SQLPUTDATA};
 
 }
 
@@ -544,8 +544,33 @@ TW_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGE
 
 TW_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
-        stmt.execute();
-        return stmt.result();
+        const SQLRETURN rc = stmt.executeWithParameters();
+        return rc == SQL_NEED_DATA ? rc : stmt.result();
+    });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT ioType, SQLSMALLINT cType,
+                                             SQLSMALLINT, SQLULEN, SQLSMALLINT, SQLPOINTER value, SQLLEN,
+                                             SQLLEN* indicator) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        if (ioType != SQL_PARAM_INPUT)
+            throw Error("HYC00", "only input parameters are supported");
+        stmt.bindParameter(number, {cType, value, indicator});
+        return SQL_SUCCESS;
+    });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT handle, SQLPOINTER* token) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        const SQLRETURN rc = stmt.paramData(token);
+        return rc == SQL_NEED_DATA ? rc : stmt.result();
+    });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLPutData(SQLHSTMT handle, SQLPOINTER data, SQLLEN length) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        stmt.putData(data, length);
+        return SQL_SUCCESS;
     });
 }
 
@@ -695,7 +720,9 @@ TW_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
         if (option == SQL_CLOSE)
             stmt.closeCursor();
-        return SQL_SUCCESS;  // SQL_UNBIND, SQL_RESET_PARAMS: nothing is ever bound
+        if (option == SQL_RESET_PARAMS)
+            stmt.resetParameters();
+        return SQL_SUCCESS;  // SQL_UNBIND: no column is ever bound
     });
 }
 

@@ -280,7 +280,83 @@ void Stmt::load(std::string text) {
 void Stmt::prepare(const std::string& sql) {
     m_fixedColumns.clear();
     m_parameters.clear();
+    m_binaryParameters.clear();
     load(translateStatement(sql));
+}
+
+void Stmt::bindParameter(SQLUSMALLINT number, const BoundParameter& parameter) {
+    if (number == 0)
+        throw Error("07009", "invalid parameter number 0");
+    if (parameter.cType != SQL_C_CHAR && parameter.cType != SQL_C_WCHAR && parameter.cType != SQL_C_BINARY)
+        throw Error("HYC00", "parameters are bound as SQL_C_CHAR, SQL_C_WCHAR or SQL_C_BINARY");
+    if (m_bound.size() < number)
+        m_bound.resize(number, BoundParameter{0, nullptr, nullptr});
+    m_bound[number - 1] = parameter;
+}
+
+namespace {
+std::string parameterText(SQLSMALLINT cType, SQLPOINTER value, SQLLEN length) {
+    if (cType == SQL_C_WCHAR)
+        return utf8FromWide(static_cast<const SQLWCHAR*>(value), length == SQL_NTS ? SQL_NTS : length / SQLLEN(sizeof(SQLWCHAR)));
+    const char* bytes = static_cast<const char*>(value);
+    return std::string(bytes, length == SQL_NTS ? std::strlen(bytes) : size_t(length));
+}
+}
+
+SQLRETURN Stmt::executeWithParameters() {
+    if (m_bound.empty()) {
+        execute();
+        return SQL_SUCCESS;
+    }
+    m_parameters.assign(m_bound.size(), std::nullopt);
+    m_binaryParameters.assign(m_bound.size(), false);
+    m_dueData.clear();
+    m_nextDue = 0;
+    m_receiving = 0;
+    for (size_t k = 0; k < m_bound.size(); ++k) {
+        const BoundParameter& p = m_bound[k];
+        if (p.cType == 0)
+            throw Error("07002", "parameter " + std::to_string(k + 1) + " is not bound");
+        m_binaryParameters[k] = p.cType == SQL_C_BINARY;
+        const SQLLEN length = p.indicator ? *p.indicator : SQL_NTS;
+        if (length == SQL_NULL_DATA)
+            continue;
+        if (length == SQL_DATA_AT_EXEC || length <= SQL_LEN_DATA_AT_EXEC_OFFSET) {
+            m_parameters[k] = std::string();
+            m_dueData.push_back(SQLUSMALLINT(k + 1));
+            continue;
+        }
+        m_parameters[k] = parameterText(p.cType, p.value, length);
+    }
+    if (!m_dueData.empty())
+        return SQL_NEED_DATA;
+    execute();
+    return SQL_SUCCESS;
+}
+
+SQLRETURN Stmt::paramData(SQLPOINTER* token) {
+    if (m_nextDue < m_dueData.size()) {
+        m_receiving = m_dueData[m_nextDue++];
+        if (token)
+            *token = m_bound[m_receiving - 1].value;
+        return SQL_NEED_DATA;
+    }
+    if (m_dueData.empty())
+        throw Error("HY010", "no parameter data is due");
+    m_dueData.clear();
+    m_receiving = 0;
+    execute();
+    return SQL_SUCCESS;
+}
+
+void Stmt::putData(SQLPOINTER data, SQLLEN length) {
+    if (m_receiving == 0)
+        throw Error("HY010", "SQLPutData without a parameter that is due");
+    if (length == SQL_NULL_DATA) {
+        m_parameters[m_receiving - 1].reset();
+        return;
+    }
+    m_parameters[m_receiving - 1]->append(parameterText(m_bound[m_receiving - 1].cType, data, length));
 }
 
 void Stmt::tables(const std::optional<std::string>& namePattern, const std::optional<std::string>& tableTypes) {
@@ -295,7 +371,9 @@ void Stmt::tables(const std::optional<std::string>& namePattern, const std::opti
 
 void Stmt::bindParameters(sqlite3_stmt* stmt) const {
     for (size_t k = 0; k < m_parameters.size() && int(k) < sqlite3_bind_parameter_count(stmt); ++k) {
-        if (m_parameters[k])
+        if (m_parameters[k] && k < m_binaryParameters.size() && m_binaryParameters[k])
+            sqlite3_bind_blob(stmt, int(k + 1), m_parameters[k]->data(), int(m_parameters[k]->size()), SQLITE_TRANSIENT);
+        else if (m_parameters[k])
             sqlite3_bind_text(stmt, int(k + 1), m_parameters[k]->c_str(), int(m_parameters[k]->size()),
                               SQLITE_TRANSIENT);
         else

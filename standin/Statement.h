@@ -34,6 +34,20 @@ public:
                       SQLLEN* indicator);
     SQLLEN rowCount();
     bool cursorOpen() const { return m_cursorOpen; }
+
+    // Parameters bound with SQLBindParameter: their values are read when
+    // the statement runs; those marked data-at-execution come in pieces
+    // through SQLParamData and SQLPutData first.
+    struct BoundParameter {
+        SQLSMALLINT cType;
+        SQLPOINTER value;
+        SQLLEN* indicator;
+    };
+    void bindParameter(SQLUSMALLINT number, const BoundParameter& parameter);
+    void resetParameters() { m_bound.clear(); }
+    SQLRETURN executeWithParameters();  // SQL_NEED_DATA while pieces are due
+    SQLRETURN paramData(SQLPOINTER* token);
+    void putData(SQLPOINTER data, SQLLEN length);
     void closeCursor();
     void finalize();
 
@@ -64,6 +78,11 @@ private:
     bool m_ranAhead = false;  // m_stmt is a later statement of m_text
     bool m_prepared = false;
     std::vector<std::optional<std::string>> m_parameters;
+    std::vector<bool> m_binaryParameters;  // bound as blobs
+    std::vector<BoundParameter> m_bound;   // by number less one; cType 0 where none is bound
+    std::vector<SQLUSMALLINT> m_dueData;   // numbers of parameters whose data is still to come
+    size_t m_nextDue = 0;
+    SQLUSMALLINT m_receiving = 0;          // the parameter SQLPutData fills
     std::vector<ColumnInfo> m_fixedColumns;
     std::vector<ColumnInfo> m_columns;
 

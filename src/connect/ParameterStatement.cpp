@@ -14,9 +14,17 @@ struct Parameter {
 };
 }
 
+ParameterStatement::ParameterStatement(Connection& connection, const QString& sql)
+    : m_stmt(connection.takeStatement()) {
+    m_stmt.check(SQLPrepareW(m_stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS));
+}
+
 void executeWithParameters(Connection& connection, const QString& sql, const std::vector<BoundValue>& values) {
-    StmtHandle stmt = connection.takeStatement();
-    stmt.check(SQLPrepareW(stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS));
+    ParameterStatement(connection, sql).execute(values);
+}
+
+void ParameterStatement::execute(const std::vector<BoundValue>& values) {
+    const StmtHandle& stmt = m_stmt;
     std::vector<Parameter> parameters(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         const BoundValue& v = values[i];

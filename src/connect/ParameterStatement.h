@@ -1,4 +1,5 @@
 #pragma once
+#include "connect/OdbcHandle.h"
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -14,9 +15,19 @@ struct BoundValue {
     QByteArray bytes;
 };
 
-// Runs a statement whose values stand as "?" markers, each sent apart and
-// long ones in pieces: a byte string is never doubled into a hexadecimal
-// literal, and no single packet holds the whole row.
+// A statement whose values stand as "?" markers, prepared once and run with
+// any number of rows of values. Each value is sent apart and long ones in
+// pieces: a byte string is never doubled into a hexadecimal literal, and no
+// single packet holds the whole row.
+class ParameterStatement {
+public:
+    ParameterStatement(Connection& connection, const QString& sql);
+    void execute(const std::vector<BoundValue>& values);
+
+private:
+    StmtHandle m_stmt;
+};
+
 void executeWithParameters(Connection& connection, const QString& sql, const std::vector<BoundValue>& values);
 
 }

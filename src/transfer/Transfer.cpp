@@ -70,6 +70,7 @@ public:
         m_syntax.backslashEscapes = d.target.backslashEscapes;
         m_account.direction = d.description;
         m_account.fastCopy = m_fast = ui.transfer.fastCopy();
+        m_verifies = ui.transfer.verifies();
     }
 
     void run() {
@@ -297,7 +298,7 @@ private:
             throw;
         }
         finishTable(name);
-        if (ui.transfer.verifies())
+        if (m_verifies)
             verify(name);
     }
 
@@ -377,13 +378,18 @@ private:
             return;
         }
         if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
-            rowAccepted(RowDigests::digestOf(m_reader->current()));
+            rowAccepted(digestForCheck());
+    }
+
+    // The current row's digest when the table is to be checked, else nothing.
+    std::uint64_t digestForCheck() const {
+        return m_verifies ? RowDigests::digestOf(m_reader->current()) : 0;
     }
 
     void rowAccepted(std::uint64_t digest) {
         ++table().rowsAccepted;
         m_storm.rowSucceeded();
-        if (ui.transfer.verifies())
+        if (m_verifies)
             m_expected.add(digest);  // what the target should now hold
     }
 
@@ -392,12 +398,12 @@ private:
     // takes one row an INSERT, each row goes as the per-row method sends it.
     // A row counts as accepted once its transaction is committed.
     void fastRow(const QString& insertStart) {
-        const std::uint64_t digest = RowDigests::digestOf(m_reader->current());
+        const std::uint64_t digest = digestForCheck();
         if (!d.target.multiRowInsert) {
             if (!m_inTransaction)
                 beginBatch();
             ++m_rowsInTransaction;
-            if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); })) {
+            if (sendPrepared(insertStart) || rowStep(L.executeInsert, [&] { sendInsert(insertStart); })) {
                 m_storm.rowSucceeded();
                 m_batch.add({}, digest);
             }
@@ -422,6 +428,28 @@ private:
         m_batch.add(values, digest);
         if (m_batch.size() >= RowBatch::rowsPerCommit)
             flushBatch(insertStart);
+    }
+
+    // The row through the table's prepared INSERT. A row it fails goes
+    // again as the per-row method sends it, so that it fails, if at all,
+    // with the very box that method shows.
+    bool sendPrepared(const QString& insertStart) {
+        try {
+            if (!m_prepared) {
+                const QString sql = parameterInsert(insertStart);
+                if (m_observer)
+                    m_observer->sending(sql);
+                m_prepared.emplace(*m_target, sql);
+            }
+            m_prepared->execute(boundValues());
+            return true;
+        } catch (const DbError& e) {
+            if (e.isCommunicationLinkFailure()) {
+                m_lastFailure = e.message();
+                endEarly();
+            }
+            return false;
+        }
     }
 
     // Sends the rows gathered for MySQL as one INSERT in a transaction. When
@@ -495,29 +523,40 @@ private:
             sendNow(m_statement);
             return;
         }
-        std::vector<BoundValue> values;
-        QStringList markers;
-        for (size_t j = 0; j < m_forms.size(); ++j) {
-            const Value& v = m_reader->Fields(int(j)).Value;
-            BoundValue bound;
-            if (v.kind() == Value::Kind::Bytes) {
-                bound = {BoundValue::Kind::Bytes, {}, v.toBytes()};
-            } else if (!v.isNull()) {
-                bound = {BoundValue::Kind::Text, valueText(v, m_forms[j]), {}};
-            }
+        std::vector<BoundValue> values = boundValues();
+        for (const BoundValue& bound : values) {
             const long long size = bound.kind == BoundValue::Kind::Text ? bound.text.toUtf8().size() : bound.bytes.size();
             if (size + packetHeadroom > m_packetLimit)
                 throw DbError(QStringLiteral("The row is larger than the server accepts: a value of %1 bytes, where "
                                              "max_allowed_packet is %2 bytes")
                                   .arg(size)
                                   .arg(m_packetLimit));
-            values.push_back(std::move(bound));
-            markers << QStringLiteral("?");
         }
-        const QString sql = insertStart + markers.join(QStringLiteral(", ")) + u')';
+        const QString sql = parameterInsert(insertStart);
         if (m_observer)
             m_observer->sending(sql);
         executeWithParameters(*m_target, sql, values);
+    }
+
+    // The current row's values as parameters: bytes as bytes, the rest as
+    // the text their literals hold.
+    std::vector<BoundValue> boundValues() const {
+        std::vector<BoundValue> values(m_forms.size());
+        for (size_t j = 0; j < m_forms.size(); ++j) {
+            const Value& v = m_reader->Fields(int(j)).Value;
+            if (v.kind() == Value::Kind::Bytes)
+                values[j] = {BoundValue::Kind::Bytes, {}, v.toBytes()};
+            else if (!v.isNull())
+                values[j] = {BoundValue::Kind::Text, valueText(v, m_forms[j]), {}};
+        }
+        return values;
+    }
+
+    QString parameterInsert(const QString& insertStart) const {
+        QStringList markers;
+        for (size_t j = 0; j < m_forms.size(); ++j)
+            markers << QStringLiteral("?");
+        return insertStart + markers.join(QStringLiteral(", ")) + u')';
     }
 
     // Reads the copied table back and compares it with the rows the target
@@ -549,6 +588,7 @@ private:
     }
 
     void finishTable(const QString& name) {
+        m_prepared.reset();  // its statement goes before the connection under it
         m_guard.step(L.progressZero, [&] { ui.ProgressBar1.setValue(0); });
         m_guard.step(L.closeReader, [&] { m_reader->Close(); });
         m_guard.step(L.addItem, [&] { targetList().AddItem(d.targetListName(name)); });
@@ -567,6 +607,7 @@ private:
     void end() {
         // A transfer stopped or ended before its table was created leaves the
         // reader open; its statement goes before the connection under it.
+        m_prepared.reset();
         if (m_reader && m_reader->isOpen())
             m_reader->Close();
         int line = L.firstEnd;
@@ -600,8 +641,10 @@ private:
     long long m_rowCount = 0;     // the source table's rows when counted
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
     RowDigests m_expected;   // the rows the target accepted, for the check
+    bool m_verifies = false;  // each copied table is read back and checked
     bool m_fast = false;     // fast copy: rows in batches inside transactions
     RowBatch m_batch;        // rows of the fast copy not yet committed
+    std::optional<ParameterStatement> m_prepared;  // the fast copy's INSERT into iAnywhere
     bool m_inTransaction = false;
     int m_rowsInTransaction = 0;  // rows sent into iAnywhere since the last commit
 };

@@ -119,6 +119,12 @@ TEST_F(TortureRoundTripTest, EveryValueArrivesUnchangedOnTheWayToIAnywhereAndBac
 TEST_F(TortureRoundTripTest, FastCopyGivesTheSameValuesBothWays) {
     rig.transfer.fast = true;
     roundTrip();
+    // Into iAnywhere every row went through one prepared INSERT.
+    QStringList markers;
+    for (int i = 0; i < 24; ++i)
+        markers << "?";
+    EXPECT_EQ(toIAnywhere.sent.all().filter(QRegularExpression("^INSERT")),
+              QStringList({"INSERT INTO \"torture\" VALUES(" + markers.join(", ") + ")"}));
     EXPECT_TRUE(rig.transfer.accounts.at(1).details().startsWith("Transfer iAnywhere to MySQL (fast copy): "));
 }
 
