@@ -13,6 +13,7 @@
 #include <QScopeGuard>
 #include <QStringList>
 #include <cmath>
+#include <future>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -290,6 +291,12 @@ private:
             copyRows(insertStart);
             finishBatch(insertStart);
         } catch (const TransferEnds&) {
+            if (m_inFlight.valid()) {
+                try {
+                    awaitBatch(insertStart);  // the batch in flight may have arrived
+                } catch (const TransferEnds&) {
+                }
+            }
             finishTable(name);  // the table and the rows committed so far are there
             throw;
         } catch (const StopRequested&) {
@@ -358,6 +365,21 @@ private:
     }
 
     void sendRow(const QString& insertStart) {
+        if (m_fast && !d.target.multiRowInsert) {
+            fastPreparedRow(insertStart);
+            return;
+        }
+        buildInsert(insertStart);
+        if (m_fast) {
+            fastMultiRow(insertStart);
+            return;
+        }
+        if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
+            rowAccepted(digestForCheck());
+    }
+
+    // The row's INSERT with its values written out, value by value.
+    void buildInsert(const QString& insertStart) {
         step(L.insertStart, [&] {
             m_statement.truncate(0);  // keeps the buffer's room for the next row
             m_statement += insertStart;
@@ -373,12 +395,6 @@ private:
             m_statement.chop(2);
             m_statement += u')';
         });
-        if (m_fast) {
-            fastRow(insertStart);
-            return;
-        }
-        if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
-            rowAccepted(digestForCheck());
     }
 
     // The current row's digest when the table is to be checked, else nothing.
@@ -393,24 +409,51 @@ private:
             m_expected.add(digest);  // what the target should now hold
     }
 
-    // Fast copy: the rows go in transactions of a few thousand. Into MySQL
-    // they are gathered into INSERTs of many rows; into iAnywhere, which
-    // takes one row an INSERT, each row goes as the per-row method sends it.
-    // A row counts as accepted once its transaction is committed.
-    void fastRow(const QString& insertStart) {
+    // Fast copy into iAnywhere, which takes one row an INSERT: each row
+    // through the table's prepared INSERT, in transactions of a few thousand
+    // rows. A row counts as accepted once its transaction is committed.
+    void fastPreparedRow(const QString& insertStart) {
         const std::uint64_t digest = digestForCheck();
-        if (!d.target.multiRowInsert) {
-            if (!m_inTransaction)
-                beginBatch();
-            ++m_rowsInTransaction;
-            if (sendPrepared(insertStart) || rowStep(L.executeInsert, [&] { sendInsert(insertStart); })) {
-                m_storm.rowSucceeded();
-                m_batch.add({}, digest);
-            }
-            if (m_rowsInTransaction >= RowBatch::rowsPerCommit)
-                commitBatch();
-            return;
+        if (!m_inTransaction) {
+            step(L.executeInsert, [&] { m_target->BeginTrans(); });
+            m_inTransaction = true;
         }
+        ++m_rowsInTransaction;
+        bool sent = sendPrepared(insertStart);
+        if (!sent) {
+            // Again as the per-row method sends it, for the very box it shows.
+            buildInsert(insertStart);
+            sent = rowStep(L.executeInsert, [&] { sendInsert(insertStart); });
+        }
+        if (sent) {
+            m_storm.rowSucceeded();
+            m_batch.add({}, digest);
+        }
+        if (m_rowsInTransaction >= RowBatch::rowsPerCommit)
+            commitTransaction();
+    }
+
+    // Rows whose commit fails are not in the target: they count as failed.
+    void commitTransaction() {
+        if (!m_inTransaction)
+            return;
+        m_inTransaction = false;
+        m_rowsInTransaction = 0;
+        const bool committed = step(L.executeInsert, [&] { m_target->CommitTrans(); });
+        for (int i = 0; i < m_batch.size(); ++i) {
+            if (committed)
+                rowAccepted(m_batch.digest(i));
+            else
+                table().rowFailed(m_lastFailure);
+        }
+        m_batch.clear();
+    }
+
+    // Fast copy into MySQL: the rows gathered into INSERTs of many rows, each
+    // in a transaction of its own. A batch is sent on a thread of its own
+    // while the next one is read.
+    void fastMultiRow(const QString& insertStart) {
+        const std::uint64_t digest = digestForCheck();
         const QStringView values =
             QStringView(m_statement).sliced(insertStart.size(), m_statement.size() - insertStart.size() - 1);
         const qsizetype limit = m_packetLimit > 0
@@ -419,6 +462,7 @@ private:
         if (m_statement.size() > limit) {
             // A row this large goes by itself, as the per-row method sends it.
             flushBatch(insertStart);
+            awaitBatch(insertStart);
             if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
                 rowAccepted(digest);
             return;
@@ -430,9 +474,75 @@ private:
             flushBatch(insertStart);
     }
 
-    // The row through the table's prepared INSERT. A row it fails goes
-    // again as the per-row method sends it, so that it fails, if at all,
-    // with the very box that method shows.
+    // Sends the gathered rows once the batch before them is through.
+    void flushBatch(const QString& insertStart) {
+        awaitBatch(insertStart);
+        if (m_batch.isEmpty())
+            return;
+        m_sending = std::exchange(m_batch, RowBatch());
+        QString sql = m_sending.multiRowInsert(insertStart);
+        if (m_observer)
+            m_observer->sending(sql);
+        Connection& target = *m_target;
+        m_inFlight = std::async(std::launch::async, [&target, sql = std::move(sql)] {
+            target.BeginTrans();
+            target.Execute(sql);
+            target.CommitTrans();
+        });
+    }
+
+    // The batch in flight: accepted once committed. When it failed, the
+    // transaction is rolled back and its rows go again one by one, so that
+    // exactly the rows the server refuses are refused, each with its own box.
+    void awaitBatch(const QString& insertStart) {
+        if (!m_inFlight.valid())
+            return;
+        const RowBatch sent = std::exchange(m_sending, RowBatch());
+        try {
+            m_inFlight.get();
+            for (int i = 0; i < sent.size(); ++i)
+                rowAccepted(sent.digest(i));
+            return;
+        } catch (const DbError& e) {
+            if (e.isCommunicationLinkFailure()) {
+                m_lastFailure = e.message();
+                endEarly();
+            }
+        }
+        step(L.executeInsert, [&] {
+            m_target->RollbackTrans();
+            m_target->BeginTrans();
+        });
+        std::vector<std::uint64_t> arrived;
+        for (int i = 0; i < sent.size(); ++i) {
+            m_statement = sent.singleRowInsert(insertStart, i);
+            if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
+                m_storm.rowSucceeded();
+                arrived.push_back(sent.digest(i));
+            }
+        }
+        const bool committed = step(L.executeInsert, [&] { m_target->CommitTrans(); });
+        for (std::uint64_t digest : arrived) {
+            if (committed)
+                rowAccepted(digest);
+            else
+                table().rowFailed(m_lastFailure);
+        }
+    }
+
+    // What a fast copy still holds goes to the target and is committed.
+    void finishBatch(const QString& insertStart) {
+        if (!m_fast)
+            return;
+        if (d.target.multiRowInsert) {
+            flushBatch(insertStart);
+            awaitBatch(insertStart);
+        } else {
+            commitTransaction();
+        }
+    }
+
+    // The row through the table's prepared INSERT; false when it failed.
     bool sendPrepared(const QString& insertStart) {
         try {
             if (!m_prepared) {
@@ -450,67 +560,6 @@ private:
             }
             return false;
         }
-    }
-
-    // Sends the rows gathered for MySQL as one INSERT in a transaction. When
-    // it fails, the transaction is rolled back and the rows go again one by
-    // one, so that exactly the rows the server refuses are refused, each
-    // with its own box.
-    void flushBatch(const QString& insertStart) {
-        if (m_batch.isEmpty())
-            return;
-        beginBatch();
-        try {
-            sendNow(m_batch.multiRowInsert(insertStart));
-        } catch (const DbError& e) {
-            if (e.isCommunicationLinkFailure()) {
-                m_lastFailure = e.message();
-                endEarly();
-            }
-            step(L.executeInsert, [&] {
-                m_target->RollbackTrans();
-                m_target->BeginTrans();
-            });
-            const RowBatch again = std::exchange(m_batch, RowBatch());
-            for (int i = 0; i < again.size(); ++i) {
-                m_statement = again.singleRowInsert(insertStart, i);
-                if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
-                    m_storm.rowSucceeded();
-                    m_batch.add({}, again.digest(i));
-                }
-            }
-        }
-        commitBatch();
-    }
-
-    void beginBatch() {
-        step(L.executeInsert, [&] { m_target->BeginTrans(); });
-        m_inTransaction = true;
-    }
-
-    // Rows whose commit fails are not in the target: they count as failed.
-    void commitBatch() {
-        if (!m_inTransaction)
-            return;
-        m_inTransaction = false;
-        m_rowsInTransaction = 0;
-        const bool committed = step(L.executeInsert, [&] { m_target->CommitTrans(); });
-        for (int i = 0; i < m_batch.size(); ++i) {
-            if (committed)
-                rowAccepted(m_batch.digest(i));
-            else
-                table().rowFailed(m_lastFailure);
-        }
-        m_batch.clear();
-    }
-
-    // What a fast copy still holds goes to the target and is committed.
-    void finishBatch(const QString& insertStart) {
-        if (!m_fast)
-            return;
-        if (d.target.multiRowInsert)
-            flushBatch(insertStart);
-        commitBatch();
     }
 
     // The literal INSERT, unless it is larger than the server takes: then
@@ -645,6 +694,8 @@ private:
     bool m_fast = false;     // fast copy: rows in batches inside transactions
     RowBatch m_batch;        // rows of the fast copy not yet committed
     std::optional<ParameterStatement> m_prepared;  // the fast copy's INSERT into iAnywhere
+    RowBatch m_sending;             // the batch in flight into MySQL
+    std::future<void> m_inFlight;   // its INSERT and commit; last, so it ends before the connections go
     bool m_inTransaction = false;
     int m_rowsInTransaction = 0;  // rows sent into iAnywhere since the last commit
 };
