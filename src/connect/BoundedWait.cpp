@@ -1,11 +1,9 @@
 #include "connect/BoundedWait.h"
 #include "connect/DbError.h"
 #include "shell/AbandonedWork.h"
+#include "shell/DetachedWork.h"
 #include "shell/Yield.h"
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 namespace tw {
 
@@ -13,14 +11,6 @@ namespace {
 // Well below the longest pause a window may take between two yields, and
 // more than a small statement needs, so that one runs without any.
 constexpr std::chrono::milliseconds yieldEvery{20};
-
-
-struct CallState {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::exception_ptr failure;
-};
 }
 
 QString didNotAnswer(const QString& serverDescription, int seconds) {
@@ -28,21 +18,8 @@ QString didNotAnswer(const QString& serverDescription, int seconds) {
                                              : QStringLiteral(" did not answer within %1 seconds").arg(seconds));
 }
 
-
 void waitBounded(BoundedCall call) {
-    auto state = std::make_shared<CallState>();
-    std::thread([state, work = std::move(call.work)] {
-        std::exception_ptr failure;
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        std::lock_guard lock(state->mutex);
-        state->failure = failure;
-        state->done = true;
-        state->finished.notify_all();
-    }).detach();
+    const std::shared_ptr<DetachedWork> state = startDetached(std::move(call.work));
 
     using Clock = std::chrono::steady_clock;
     const bool bounded = call.seconds > 0;

@@ -1,13 +1,11 @@
 #include "shell/OperationThread.h"
 #include "shell/AbandonedWork.h"
+#include "shell/DetachedWork.h"
 #include "shell/ProgramEnd.h"
+#include <QScopeGuard>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 namespace tw {
 
@@ -19,36 +17,18 @@ std::atomic<int> running{0};
 // closed; after that it is left behind, somewhere inside a driver call.
 constexpr std::chrono::milliseconds graceAtClose{300};
 
-struct OperationState {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::exception_ptr failure;
-};
-
 }
 
 int operationsRunning() { return running.load(); }
 
 void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, const std::function<void()>& everyTick) {
-    auto state = std::make_shared<OperationState>();
     ++running;
-    std::thread([state, operation = std::move(operation)] {
-        std::exception_ptr failure;
-        try {
+    const std::shared_ptr<DetachedWork> state = startDetached(
+        [operation = std::move(operation)] {
+            const auto leaving = qScopeGuard([] { --running; });  // counted out before it is seen done
             operation();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        {
-            std::lock_guard lock(state->mutex);
-            state->failure = failure;
-            state->done = true;
-        }
-        state->finished.notify_all();
-        --running;
-        postToWindowThread([] {});  // wakes the window's thread to see it
-    }).detach();
+        },
+        [] { postToWindowThread([] {}); });  // wakes the window's thread to see it
 
     QTimer tick;
     tick.setInterval(20);
