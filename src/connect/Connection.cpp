@@ -13,6 +13,7 @@ namespace {
 struct DriverSession {
     DbcHandle dbc;
     StmtHandle spare;
+    int spareTimeout = -1;  // the command timeout the spare handle has
     bool connected = false;
     ~DriverSession() {
         spare.reset();
@@ -152,8 +153,9 @@ SQLHDBC Connection::dbc() const {
 }
 
 StmtHandle Connection::takeStatement() {
-    StmtHandle stmt = isOpen() && d->session->spare ? std::move(d->session->spare) : StmtHandle(dbc());
-    if (CommandTimeout >= 0)
+    const bool spare = isOpen() && d->session->spare;
+    StmtHandle stmt = spare ? std::move(d->session->spare) : StmtHandle(dbc());
+    if (CommandTimeout >= 0 && !(spare && d->session->spareTimeout == CommandTimeout))
         stmt.check(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
                                    reinterpret_cast<SQLPOINTER>(SQLULEN(CommandTimeout)), 0));
     return stmt;
@@ -165,9 +167,13 @@ QString Connection::serverDescription() const { return d->description; }
 
 std::shared_ptr<void> Connection::session() const { return d->session; }
 
+// It has no cursor to close: the next statement simply runs on it, as the
+// per-row INSERTs of a transfer do, one after another.
 void Connection::giveBackStatement(StmtHandle stmt) {
-    if (isOpen() && SQL_SUCCEEDED(SQLFreeStmt(stmt.get(), SQL_CLOSE)))
-        d->session->spare = std::move(stmt);
+    if (!isOpen())
+        return;
+    d->session->spare = std::move(stmt);
+    d->session->spareTimeout = CommandTimeout;
 }
 
 }

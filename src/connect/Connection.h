@@ -60,8 +60,8 @@ public:
     // For the data-access layer itself.
     SQLHDBC dbc() const;
     // A statement handle with the command timeout set. A statement that
-    // returned no rows gives its handle back, so a run of INSERTs does not
-    // allocate one per statement.
+    // returned no rows gives its handle back, so a run of INSERTs runs on
+    // one handle, as a bare loop would.
     StmtHandle takeStatement();
     void giveBackStatement(StmtHandle stmt);
     // MariaDB Connector/ODBC on a Unicode connection gives narrow text in

@@ -50,6 +50,10 @@ void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, con
         noteAbandonedWork();
         return;
     }
+    lock.unlock();
+    // What the operation left for the window (the bar, the pointer) is done
+    // before its caller goes on, and never after the window is gone.
+    QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
     if (state->failure)
         std::rethrow_exception(state->failure);
 }

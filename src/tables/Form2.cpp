@@ -162,10 +162,7 @@ QList<QWidget*> Form2::listsAndButtons() const {
 
 void Form2::runTableOperation(void (*operation)(TableManagerUi&)) {
     TransferResult->clear();
-    runOperation(listsAndButtons(), [&] {
-        TableManagerUi tableManager = ui();
-        operation(tableManager);
-    });
+    runBeside(listsAndButtons(), operation);
 }
 
 void Form2::runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendButton) {
@@ -179,8 +176,14 @@ void Form2::runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendBut
     const QString caption = sendButton->text();
     sendButton->setText(QStringLiteral("Stop"));
     m_runningTransfer = sendButton;
-    // The transfer runs beside the window, which goes on repainting and
-    // answering Stop and the close box even while a driver call hangs.
+    runBeside(busy, operation);
+    m_runningTransfer = nullptr;
+    sendButton->setText(caption);
+}
+
+// The operation runs beside the window, which goes on repainting and
+// answering Stop and the close box even while a driver call hangs.
+void Form2::runBeside(const QList<QWidget*>& busy, void (*operation)(TableManagerUi&)) {
     auto offWindow = std::make_shared<OffWindowUi>(ui(), m_services.end);
     runOperation(busy, [&] {
         runBesideWindow(
@@ -190,8 +193,6 @@ void Form2::runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendBut
             },
             m_services.end, [&] { offWindow->tick(); });
     });
-    m_runningTransfer = nullptr;
-    sendButton->setText(caption);
 }
 
 void Form2::keyPressEvent(QKeyEvent* event) {

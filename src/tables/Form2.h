@@ -67,6 +67,7 @@ private:
     void runTableOperation(void (*operation)(TableManagerUi&));
     // A transfer: its Send button reads "Stop" and stays pressable while it runs.
     void runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendButton);
+    void runBeside(const QList<QWidget*>& busy, void (*operation)(TableManagerUi&));
     QList<QWidget*> listsAndButtons() const;
     void fitOuterHeight();
 
