@@ -504,10 +504,7 @@ private:
                 rowAccepted(sent.digest(i));
             return;
         } catch (const DbError& e) {
-            if (e.isCommunicationLinkFailure()) {
-                m_lastFailure = e.message();
-                endEarly();
-            }
+            endIfLinkLost(e);
         }
         step(L.executeInsert, [&] {
             m_target->RollbackTrans();
@@ -554,12 +551,18 @@ private:
             m_prepared->execute(boundValues());
             return true;
         } catch (const DbError& e) {
-            if (e.isCommunicationLinkFailure()) {
-                m_lastFailure = e.message();
-                endEarly();
-            }
+            endIfLinkLost(e);
             return false;
         }
+    }
+
+    // A lost connection ends the transfer after its one box, as a step's does.
+    void endIfLinkLost(const DbError& e) {
+        if (!e.isCommunicationLinkFailure())
+            return;
+        m_lastFailure = e.message();
+        m_guard.report(L.executeInsert, e);
+        endEarly();
     }
 
     // The literal INSERT, unless it is larger than the server takes: then

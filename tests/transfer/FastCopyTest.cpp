@@ -1,4 +1,6 @@
 #include "TransferCase.h"
+#include "transfer/RowBatch.h"
+#include <QLocale>
 #include <QRegularExpression>
 
 using namespace tw;
@@ -69,6 +71,38 @@ TEST_F(FastCopyToMySqlTest, RefusesExactlyTheRowsThePerRowMethodRefusesWithTheSa
     // went again row by row.
     const QStringList multiRow = sent.all().filter(QRegularExpression("^INSERT INTO `batched` VALUES\\(.*\\),\\("));
     EXPECT_EQ(multiRow.size(), 3);
+}
+
+TEST_F(FastCopyToMySqlTest, ALostConnectionKeepsEveryCommittedRowAndTheAccountSaysHowMany) {
+    createIn(tc.source, "big", "n INTEGER, w VARCHAR(20)");
+    tc.source.exec(rig, "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 20000) "
+                        "INSERT INTO \"big\" SELECT i, 'row ' || i FROM s");
+    sourceList().AddItem("big");
+    selectInSource({"big"});
+    rig.transfer.fast = true;
+    bool killed = false;
+    rig.yield.onYield = [&](long long) {
+        if (!killed && rig.progress.value() >= 40) {
+            killed = true;
+            killMySqlSessions(rig);
+        }
+    };
+
+    send();
+
+    ASSERT_TRUE(killed);
+    ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").left(2000).toStdString();
+    EXPECT_TRUE(isErrorBoxFor(rig.prompts.shown[0], tc.location, 248)) << rig.prompts.shown[0].text.toStdString();
+    const TransferAccount& account = rig.transfer.accounts.at(0);
+    EXPECT_FALSE(account.endedEarly.isEmpty());
+    const long long arrived = (long long)targetRows("big", "n").size();
+    EXPECT_GT(arrived, 0);
+    EXPECT_LT(arrived, 20000);
+    EXPECT_EQ(arrived % RowBatch::rowsPerCommit, 0) << "whole batches, each committed or not at all";
+    EXPECT_EQ(account.tables.at(0).rowsAccepted, arrived) << account.details().toStdString();
+    EXPECT_TRUE(account.summary().startsWith("Ended early: 1 table, " + QLocale(QLocale::English).toString(arrived) +
+                                             " rows copied"))
+        << account.summary().toStdString();
 }
 
 }
