@@ -81,11 +81,8 @@ std::uint64_t digestOf(const Value& value, std::uint64_t digest) {
 }
 }
 
-std::uint64_t RowDigests::digestOf(const Recordset& row) {
-    std::uint64_t digest = 0xcbf29ce484222325ULL;
-    for (int i = 0; i < row.fieldCount(); ++i)
-        digest = mix(tw::digestOf(row.Fields(i).Value, digest), u"\x1f");  // a separator after each value
-    return digest;
+std::uint64_t RowDigests::withValue(std::uint64_t digest, const Value& value) {
+    return mix(tw::digestOf(value, digest), u"\x1f");  // a separator after each value
 }
 
 void RowDigests::add(std::uint64_t digest) {

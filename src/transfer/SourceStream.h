@@ -29,7 +29,6 @@ public:
     void MoveNext();
     int fieldCount() const { return m_rows.fieldCount(); }
     const Field& Fields(int index) const { return m_rows.Fields(index); }
-    const Recordset& current() const { return m_rows; }
 
     // How the table was read, for the account: "in key order, 10,000 rows
     // a chunk" or "as one result".

@@ -7,7 +7,7 @@
 #include "transfer/FailureStorm.h"
 #include "transfer/RowBatch.h"
 #include "transfer/RowDigest.h"
-#include "transfer/SourceStream.h"
+#include "transfer/ReadAhead.h"
 #include "transfer/TransferHelpers.h"
 #include <QElapsedTimer>
 #include <QScopeGuard>
@@ -399,7 +399,7 @@ private:
 
     // The current row's digest when the table is to be checked, else nothing.
     std::uint64_t digestForCheck() const {
-        return m_verifies ? RowDigests::digestOf(m_reader->current()) : 0;
+        return m_verifies ? RowDigests::digestOf(*m_reader) : 0;
     }
 
     void rowAccepted(std::uint64_t digest) {
@@ -682,7 +682,7 @@ private:
     QString m_statement;  // the statement being built or last sent, for the error box
     Guard m_guard;
     std::optional<Connection> m_source, m_target;
-    std::optional<SourceStream> m_reader;
+    std::optional<ReadAhead> m_reader;
     std::vector<ValueForm> m_forms;
     LiteralSyntax m_syntax;
     FailureStorm m_storm;

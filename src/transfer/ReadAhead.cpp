@@ -1,0 +1,92 @@
+#include "transfer/ReadAhead.h"
+#include "connect/DbError.h"
+
+namespace tw {
+
+ReadAhead::~ReadAhead() { stopReading(); }
+
+void ReadAhead::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning) {
+    stopReading();
+    m_stream.Open(table, quote, keyedChunks, source, whileRunning);
+    m_fields.clear();
+    for (int i = 0; i < m_stream.fieldCount(); ++i)
+        m_fields.push_back(m_stream.Fields(i));
+    m_eof = m_stream.isEOF();
+    m_queue.clear();
+    m_block.clear();
+    m_taken = 0;
+    m_stop = false;
+    if (!m_eof)
+        m_reading = std::thread([this] { readAhead(); });
+}
+
+void ReadAhead::readAhead() {
+    Block block;
+    for (bool last = false; !last;) {
+        Entry entry;
+        try {
+            m_stream.MoveNext();
+            if (m_stream.isEOF()) {
+                entry.last = true;
+            } else {
+                entry.values.reserve(m_fields.size());
+                for (int i = 0; i < m_stream.fieldCount(); ++i)
+                    entry.values.push_back(m_stream.Fields(i).Value);
+            }
+        } catch (...) {
+            entry.failure = std::current_exception();
+            entry.last = m_stream.isEOF();  // a chunk that failed to open ends the read
+        }
+        last = entry.last;
+        const bool failed = bool(entry.failure);
+        block.push_back(std::move(entry));
+        // A failure goes over at once, so its box comes no later than it would.
+        if (block.size() < blockRows && !last && !failed)
+            continue;
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stop || m_queue.size() < queueBlocks; });
+        if (m_stop)
+            return;
+        m_queue.push_back(std::exchange(block, Block()));
+        m_changed.notify_all();
+    }
+}
+
+void ReadAhead::MoveNext() {
+    if (m_eof)
+        throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    if (m_taken == m_block.size()) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return !m_queue.empty(); });
+        m_block = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_taken = 0;
+        m_changed.notify_all();
+    }
+    Entry& entry = m_block[m_taken++];
+    if (entry.last)
+        m_eof = true;
+    if (entry.failure)
+        std::rethrow_exception(entry.failure);  // the row before stays current, as with the stream itself
+    for (size_t i = 0; i < entry.values.size(); ++i)
+        m_fields[i].Value = std::move(entry.values[i]);
+}
+
+void ReadAhead::stopReading() {
+    if (!m_reading.joinable())
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_reading.join();
+}
+
+void ReadAhead::Close() {
+    stopReading();
+    m_eof = true;
+    m_stream.Close();
+}
+
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include "transfer/SourceStream.h"
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tw {
+
+// A source stream read on a thread of its own, a few hundred rows ahead of
+// the transfer, so that reading overlaps sending. The rows, and the
+// failures of reading them, come out in the order the stream gave them.
+class ReadAhead {
+public:
+    ReadAhead() = default;
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Opens the stream here, on the first row; the rest are read ahead.
+    void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning);
+    void Close();
+    bool isOpen() const { return m_stream.isOpen() || m_reading.joinable(); }
+
+    bool isEOF() const { return m_eof; }
+    void MoveNext();
+    int fieldCount() const { return int(m_fields.size()); }
+    const Field& Fields(int index) const { return m_fields.at(size_t(index)); }
+    QString path() const { return m_stream.path(); }
+
+private:
+    struct Entry {
+        std::vector<Value> values;  // a row, when there is no failure
+        std::exception_ptr failure;
+        bool last = false;  // nothing comes after it
+    };
+    // Rows go over in blocks, so the two threads meet once a block, not once a row.
+    static constexpr size_t blockRows = 256;
+    static constexpr size_t queueBlocks = 4;
+    using Block = std::vector<Entry>;
+
+    void readAhead();
+    void stopReading();
+
+    SourceStream m_stream;  // touched only by the reading thread once it runs
+    std::vector<Field> m_fields;
+    bool m_eof = true;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Block> m_queue;
+    Block m_block;        // the reading side's block being taken
+    size_t m_taken = 0;   // entries of m_block already taken
+    bool m_stop = false;
+    std::thread m_reading;
+};
+
+}
