@@ -7,11 +7,6 @@ namespace tw {
 namespace {
 // Values are sent in pieces of this many bytes, well under any packet limit.
 constexpr qsizetype pieceBytes = 1 << 20;
-
-struct Parameter {
-    QByteArray data;  // UTF-8 text or the bytes
-    SQLLEN length = 0;  // the indicator: data at execution, or NULL
-};
 }
 
 ParameterStatement::ParameterStatement(Connection& connection, const QString& sql)
@@ -24,37 +19,56 @@ void executeWithParameters(Connection& connection, const QString& sql, const std
 }
 
 void ParameterStatement::execute(const std::vector<BoundValue>& values) {
-    const StmtHandle& stmt = m_stmt;
-    std::vector<Parameter> parameters(values.size());
+    m_parameters.resize(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         const BoundValue& v = values[i];
-        Parameter& p = parameters[i];
-        const bool bytes = v.kind == BoundValue::Kind::Bytes;
+        Parameter& p = m_parameters[i];
+        const SQLSMALLINT cType = v.kind == BoundValue::Kind::Bytes ? SQL_C_BINARY : SQL_C_CHAR;
         if (v.kind == BoundValue::Kind::Null) {
+            if (p.boundType == 0)
+                bind(i, p, cType, false);
             p.length = SQL_NULL_DATA;
-        } else {
-            p.data = bytes ? v.bytes : v.text.toUtf8();
-            p.length = SQL_LEN_DATA_AT_EXEC(SQLLEN(p.data.size()));
+            continue;
         }
-        // The parameter's number is its token for SQLParamData.
-        stmt.check(SQLBindParameter(stmt.get(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, bytes ? SQL_C_BINARY : SQL_C_CHAR,
-                                    bytes ? SQL_LONGVARBINARY : SQL_LONGVARCHAR, SQLULEN(std::max<qsizetype>(p.data.size(), 1)),
-                                    0, reinterpret_cast<SQLPOINTER>(i + 1), 0, &p.length));
+        const QByteArray data = v.kind == BoundValue::Kind::Bytes ? v.bytes : v.text.toUtf8();
+        const bool atExecution = data.size() > pieceBytes;
+        if (atExecution) {
+            p.pieces = data;
+        } else {
+            p.pieces.clear();
+            p.buffer.assign(data.constData(), size_t(data.size()));
+        }
+        bind(i, p, cType, atExecution);
+        p.length = atExecution ? SQL_LEN_DATA_AT_EXEC(SQLLEN(data.size())) : SQLLEN(data.size());
     }
-    SQLRETURN rc = SQLExecute(stmt.get());
+    SQLRETURN rc = SQLExecute(m_stmt.get());
     while (rc == SQL_NEED_DATA) {
         SQLPOINTER token = nullptr;
-        rc = SQLParamData(stmt.get(), &token);
+        rc = SQLParamData(m_stmt.get(), &token);
         if (rc != SQL_NEED_DATA)
             break;
-        const QByteArray& data = parameters[reinterpret_cast<size_t>(token) - 1].data;
-        if (data.isEmpty())
-            stmt.check(SQLPutData(stmt.get(), const_cast<char*>(""), 0));
+        const QByteArray& data = m_parameters[reinterpret_cast<size_t>(token) - 1].pieces;
         for (qsizetype at = 0; at < data.size(); at += pieceBytes)
-            stmt.check(SQLPutData(stmt.get(), const_cast<char*>(data.constData() + at),
-                                  SQLLEN(std::min(pieceBytes, data.size() - at))));
+            m_stmt.check(SQLPutData(m_stmt.get(), const_cast<char*>(data.constData() + at),
+                                    SQLLEN(std::min(pieceBytes, data.size() - at))));
     }
-    stmt.check(rc);
+    m_stmt.check(rc);
+}
+
+// Bound again only when the type, the way or the buffer's place changed, so
+// a run of rows mostly binds nothing. A value given at execution is bound
+// with its number as its token for SQLParamData.
+void ParameterStatement::bind(size_t index, Parameter& p, SQLSMALLINT cType, bool atExecution) {
+    const void* at = atExecution ? reinterpret_cast<const void*>(index + 1) : p.buffer.data();
+    if (p.boundType == cType && p.atExecution == atExecution && p.boundAt == at)
+        return;
+    const SQLSMALLINT sqlType = cType == SQL_C_BINARY ? SQL_LONGVARBINARY : SQL_LONGVARCHAR;
+    const SQLULEN size = SQLULEN(std::max<size_t>(atExecution ? size_t(p.pieces.size()) : p.buffer.capacity(), 1));
+    m_stmt.check(SQLBindParameter(m_stmt.get(), SQLUSMALLINT(index + 1), SQL_PARAM_INPUT, cType, sqlType, size, 0,
+                                  const_cast<void*>(at), 0, &p.length));
+    p.boundType = cType;
+    p.atExecution = atExecution;
+    p.boundAt = at;
 }
 
 }

@@ -2,6 +2,7 @@
 #include "connect/OdbcHandle.h"
 #include <QByteArray>
 #include <QString>
+#include <string>
 #include <vector>
 
 namespace tw {
@@ -25,7 +26,20 @@ public:
     void execute(const std::vector<BoundValue>& values);
 
 private:
+    // One marker's value: short ones from a buffer that stays bound from row
+    // to row, long ones in pieces at execution.
+    struct Parameter {
+        std::string buffer;
+        SQLLEN length = 0;           // the indicator the driver reads at execution
+        SQLSMALLINT boundType = 0;   // the C type it is bound with; 0 before the first binding
+        const void* boundAt = nullptr;
+        bool atExecution = false;
+        QByteArray pieces;           // a long value, sent in pieces
+    };
+    void bind(size_t index, Parameter& p, SQLSMALLINT cType, bool atExecution);
+
     StmtHandle m_stmt;
+    std::vector<Parameter> m_parameters;
 };
 
 void executeWithParameters(Connection& connection, const QString& sql, const std::vector<BoundValue>& values);
