@@ -74,7 +74,6 @@ long long countRows(const QString& table, QChar quote, Connection& source, Yield
 
 void SourceStream::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning) {
     m_source = &source;
-    m_yield = whileRunning;
     m_select = QStringLiteral("SELECT * FROM ") + quotedName(table, quote);
     m_keyColumns.clear();
     m_keyFields.clear();
@@ -83,7 +82,7 @@ void SourceStream::Open(const QString& table, QChar quote, bool keyedChunks, Con
     if (keyedChunks)
         for (const QString& column : chunkKey(quotedName(table, quote), source, whileRunning))
             m_keyColumns << quotedName(column, quote);
-    openChunk();
+    openChunk(whileRunning);
     if (m_keyColumns.isEmpty())
         return;
     for (const QString& column : m_keyColumns) {
@@ -97,7 +96,7 @@ void SourceStream::Open(const QString& table, QChar quote, bool keyedChunks, Con
         m_rows.Close();
         m_keyColumns.clear();
         m_keyFields.clear();
-        openChunk();
+        openChunk(whileRunning);
     }
 }
 
@@ -114,8 +113,8 @@ QString SourceStream::chunkSql() const {
     return sql + QStringLiteral(" ORDER BY ") + keys + QStringLiteral(" LIMIT ") + QString::number(chunkRows);
 }
 
-void SourceStream::openChunk() {
-    m_rows.Open(chunkSql(), *m_source, -1, -1, m_yield);
+void SourceStream::openChunk(Yield* whileRunning) {
+    m_rows.Open(chunkSql(), *m_source, -1, -1, whileRunning);
     m_rowsInChunk = m_rows.isEOF() ? 0 : 1;
 }
 
@@ -135,7 +134,7 @@ void SourceStream::MoveNext() {
         return;
     m_rows.Close();
     try {
-        openChunk();
+        openChunk(nullptr);
     } catch (...) {
         m_ended = true;
         throw;

@@ -26,6 +26,8 @@ public:
 
     bool isEOF() const { return m_ended || m_rows.isEOF(); }
     // A chunk that cannot be read ends the read, so a failure is told once.
+    // Later chunks open without a yield: the stream is read ahead on a
+    // thread that is not the transfer's, bounded by the driver's timeouts.
     void MoveNext();
     int fieldCount() const { return m_rows.fieldCount(); }
     const Field& Fields(int index) const { return m_rows.Fields(index); }
@@ -36,11 +38,10 @@ public:
 
 private:
     QString chunkSql() const;
-    void openChunk();
+    void openChunk(Yield* whileRunning);
 
     Recordset m_rows;
     Connection* m_source = nullptr;
-    Yield* m_yield = nullptr;
     QString m_select;              // SELECT * FROM the table
     QStringList m_keyColumns;      // quoted; empty when the table is read whole
     std::vector<int> m_keyFields;  // their places in the row
