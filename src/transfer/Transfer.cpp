@@ -439,14 +439,19 @@ private:
             return;
         m_inTransaction = false;
         m_rowsInTransaction = 0;
+        commitRows(m_batch);
+        m_batch.clear();
+    }
+
+    // Commits the open transaction, whose rows are accepted with it.
+    void commitRows(const RowBatch& rows) {
         const bool committed = step(L.executeInsert, [&] { m_target->CommitTrans(); });
-        for (int i = 0; i < m_batch.size(); ++i) {
+        for (int i = 0; i < rows.size(); ++i) {
             if (committed)
-                rowAccepted(m_batch.digest(i));
+                rowAccepted(rows.digest(i));
             else
                 table().rowFailed(m_lastFailure);
         }
-        m_batch.clear();
     }
 
     // Fast copy into MySQL: the rows gathered into INSERTs of many rows, each
@@ -510,21 +515,15 @@ private:
             m_target->RollbackTrans();
             m_target->BeginTrans();
         });
-        std::vector<std::uint64_t> arrived;
+        RowBatch arrived;
         for (int i = 0; i < sent.size(); ++i) {
             m_statement = sent.singleRowInsert(insertStart, i);
             if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
                 m_storm.rowSucceeded();
-                arrived.push_back(sent.digest(i));
+                arrived.add({}, sent.digest(i));
             }
         }
-        const bool committed = step(L.executeInsert, [&] { m_target->CommitTrans(); });
-        for (std::uint64_t digest : arrived) {
-            if (committed)
-                rowAccepted(digest);
-            else
-                table().rowFailed(m_lastFailure);
-        }
+        commitRows(arrived);
     }
 
     // What a fast copy still holds goes to the target and is committed.
