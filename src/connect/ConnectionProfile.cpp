@@ -23,6 +23,11 @@ QString defaultValue(ProfileField field) {
     }
 }
 
+ProfileCopy::ProfileCopy(const ProfileFields& from) {
+    for (ProfileField field : allProfileFields)
+        setText(field, from.text(field));
+}
+
 QString MySQLConnectString(const ProfileFields& p) {
     auto value = [&p](ProfileField f) { return connectionStringValue(p.text(f)); };
     return QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};") + "SERVER=" + value(ProfileField::Server) + ";" +

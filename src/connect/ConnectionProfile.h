@@ -23,6 +23,18 @@ public:
     virtual void setText(ProfileField field, const QString& text) = 0;
 };
 
+// The fields as they stood when copied, for work that runs away from the
+// window.
+class ProfileCopy : public ProfileFields {
+public:
+    explicit ProfileCopy(const ProfileFields& from);
+    QString text(ProfileField field) const override { return m_texts[size_t(field)]; }
+    void setText(ProfileField field, const QString& text) override { m_texts[size_t(field)] = text; }
+
+private:
+    std::array<QString, allProfileFields.size()> m_texts;
+};
+
 QString MySQLConnectString(const ProfileFields& profile);
 QString SybaseConnectString(const ProfileFields& profile);
 

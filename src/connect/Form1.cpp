@@ -6,20 +6,23 @@
 #include "shell/AppTitle.h"
 #include "shell/BusyControls.h"
 #include "shell/CursorFile.h"
+#include "shell/EndingYield.h"
 #include "shell/ErrorReport.h"
 #include "shell/FileExists.h"
 #include "shell/Guard.h"
 #include "shell/LookAndFeel.h"
+#include "shell/OperationThread.h"
 #include "shell/ProgramEnd.h"
 #include "shell/ProgramIcon.h"
 #include "shell/WindowLook.h"
 #include "tables/Form2.h"
+#include "tables/ListOnWindow.h"
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <optional>
+#include <memory>
 
 namespace tw {
 
@@ -84,8 +87,8 @@ const ConnectionTest sybaseTest{"PushButton2_Click", false, QStringLiteral("MSDA
 bool testConnection(const ConnectionTest& test, const ProgramServices& services, MousePointer& pointer,
                     const ProfileFields& profile) {
     Guard guard(services.prompts, location(test.procedure));
-    std::optional<Connection> connection;
-    guard.step(100, [&] { connection.emplace(); });
+    std::shared_ptr<Connection> connection;
+    guard.step(100, [&] { connection = std::make_shared<Connection>(); });
     // From here on every failure means the connection could not be made.
     try {
         pointer.setMousePointer(PointerCode::Hourglass);
@@ -94,7 +97,13 @@ bool testConnection(const ConnectionTest& test, const ProgramServices& services,
         if (!test.provider.isEmpty())
             connection->Provider = test.provider;
         services.yield.DoEvents();
-        connection->Open(test.connectString(profile), &services.yield);
+        besideWindow(
+            [connection, connectString = test.connectString(profile), &end = services.end] {
+                EndingYield yield(end);
+                connection->Open(connectString, &yield);
+                connection->Close();
+            },
+            services.end);
         services.prompts.MsgBox(QStringLiteral("Connection successful."));
         pointer.setMousePointer(PointerCode::Arrow);
         return true;
@@ -222,11 +231,29 @@ void Form1::showReason(QLabel* line, const QString& reason) {
     placeBelowFrames();
 }
 
+// The databases are reached beside the window, which goes on repainting and
+// can be closed while a server keeps silent.
 bool Form1::checkConnects(bool (*check)(const ProfileFields&, QString*, Yield*), QLabel* reasonLine) {
-    QString reason;
-    const bool connects = check(*m_profile, &reason, &m_services.yield);
+    const auto [connects, reason] = besideWindow(
+        [check, profile = ProfileCopy(*m_profile), &end = m_services.end] {
+            EndingYield yield(end);
+            QString reason;
+            const bool connects = check(profile, &reason, &yield);
+            return std::pair(connects, reason);
+        },
+        m_services.end);
     showReason(reasonLine, reason);
     return connects;
+}
+
+void Form1::fillFromDatabase(void (*listTables)(const ProfileFields&, TableList&, Yield&), TableList& list) {
+    besideWindow(
+        [listTables, profile = ProfileCopy(*m_profile), target = std::make_shared<ListOnWindow>(list),
+         &end = m_services.end] {
+            EndingYield yield(end);
+            listTables(profile, *target, yield);
+        },
+        m_services.end);
 }
 
 void Form1::wireEvents() {
@@ -325,8 +352,8 @@ void Form1::PushButton4_Click() {
     // A check that fails shows nothing: the pointer goes back and the window stays.
     if (!guard.test(102, [&] { return !checkConnects(&MySQLConnects, MySqlReason); }) &&
         !guard.test(104, [&] { return !checkConnects(&SybaseConnects, SybaseReason); })) {
-        guard.step(106, [&] { ListMySQLTables(*m_profile, *tableManager().List1, m_services.yield); });
-        guard.step(108, [&] { ListSybaseTables(*m_profile, *tableManager().List2, m_services.yield); });
+        guard.step(106, [&] { fillFromDatabase(&ListMySQLTables, *tableManager().List1); });
+        guard.step(108, [&] { fillFromDatabase(&ListSybaseTables, *tableManager().List2); });
         guard.step(110, [&] {
             Form2& form2 = tableManager();
             form2.show();

@@ -16,6 +16,7 @@ namespace tw {
 
 class Form2;
 class SettingsStore;
+class TableList;
 
 // The connection window, where the program starts: the MySQL login and the
 // iAnywhere data source name in six fields that are stored as they are
@@ -63,6 +64,7 @@ private:
     void buildControls();
     void placeBelowFrames();
     bool checkConnects(bool (*check)(const ProfileFields&, QString*, Yield*), QLabel* reasonLine);
+    void fillFromDatabase(void (*listTables)(const ProfileFields&, TableList&, Yield&), TableList& list);
     void wireEvents();
     Form2& tableManager();
     QList<QWidget*> buttons() const;

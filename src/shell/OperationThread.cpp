@@ -2,6 +2,7 @@
 #include "shell/AbandonedWork.h"
 #include "shell/DetachedWork.h"
 #include "shell/ProgramEnd.h"
+#include "shell/Yield.h"
 #include <QScopeGuard>
 #include <QTimer>
 #include <atomic>
@@ -48,7 +49,7 @@ void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, con
     if (!state->finished.wait_for(lock, end.requested() ? graceAtClose : std::chrono::hours(24 * 365),
                                   [&] { return state->done; })) {
         noteAbandonedWork();
-        return;
+        throw ProgramEnding();
     }
     lock.unlock();
     // What the operation left for the window (the bar, the pointer) is done

@@ -1,35 +1,16 @@
 #include "tables/OffWindowUi.h"
 #include "connect/ConnectionProfile.h"
+#include "shell/EndingYield.h"
 #include "shell/OperationThread.h"
-#include "shell/ProgramEnd.h"
 #include "shell/Prompts.h"
-#include "shell/Yield.h"
+#include "tables/ListOnWindow.h"
 #include "tables/ProgressBar.h"
-#include "tables/TableList.h"
 #include "transfer/TransferPanel.h"
 #include <atomic>
 
 namespace tw {
 
 namespace {
-
-class ListOnWindow : public TableList {
-public:
-    explicit ListOnWindow(TableList& list) : l(list) {}
-    int ListCount() const override { return onWindowThread([&] { return l.ListCount(); }); }
-    QString List(int index) const override { return onWindowThread([&] { return l.List(index); }); }
-    int ListIndex() const override { return onWindowThread([&] { return l.ListIndex(); }); }
-    void setListIndex(int index) override { onWindowThread([&] { l.setListIndex(index); }); }
-    bool Selected(int index) const override { return onWindowThread([&] { return l.Selected(index); }); }
-    void setSelected(int index, bool selected) override { onWindowThread([&] { l.setSelected(index, selected); }); }
-    int SelCount() const override { return onWindowThread([&] { return l.SelCount(); }); }
-    void AddItem(const QString& name) override { onWindowThread([&] { l.AddItem(name); }); }
-    void RemoveItem(int index) override { onWindowThread([&] { l.RemoveItem(index); }); }
-    void Clear() override { onWindowThread([&] { l.Clear(); }); }
-
-private:
-    TableList& l;
-};
 
 // A transfer sets the bar once per row: only a new position is posted.
 class BarOnWindow : public ProgressBar {
@@ -102,18 +83,6 @@ private:
     TransferPanel& m_panel;
     const bool m_verifies, m_fastCopy;  // as they were when the transfer began
     std::atomic<bool> m_stop{false};
-};
-
-class EndingYield : public Yield {
-public:
-    explicit EndingYield(const ProgramEnd& end) : m_end(end) {}
-    void DoEvents() override {
-        if (m_end.requested())
-            throw ProgramEnding();
-    }
-
-private:
-    const ProgramEnd& m_end;
 };
 
 }

@@ -1,6 +1,7 @@
 #include "WindowTestSupport.h"
 #include "connect/Form1.h"
 #include "connect/SettingsStore.h"
+#include "shell/AbandonedWork.h"
 #include "shell/ErrorReport.h"
 #include "shell/LookAndFeel.h"
 #include "tables/Form2.h"
@@ -15,12 +16,23 @@
 #include <QSettings>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <optional>
 
 using namespace tw;
 
 namespace {
+
+// Ticks of a 20 ms timer on the window's thread.
+struct WindowTicks {
+    WindowTicks() {
+        QObject::connect(&timer, &QTimer::timeout, [this] { ++count; });
+        timer.start(20);
+    }
+    QTimer timer;
+    int count = 0;
+};
 
 const QString mysqlFailure =
     "Could not connect. Please check with your administrator. Make sure you are allowed to connect to your database "
@@ -197,13 +209,14 @@ TEST_F(Form1Test, AStoredPortThatNeverAnswersStillBringsUpTheWindowWithinTheBoun
     store->SaveSetting("Port", silent.port());
     const QString silence = "The MySQL server at 127.0.0.1:" + silent.port() + " did not answer within 15 seconds";
     Form1& f = openForm();
+    WindowTicks ticks;
     QElapsedTimer clock;
     clock.start();
     f.start();
     EXPECT_LT(clock.elapsed(), 16000);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.MySqlReason->text(), silence);
-    EXPECT_GT(program.yield.count, 500) << "the window waited without repainting";
+    EXPECT_GT(ticks.count, 500) << "the window waited without repainting";
 
     clock.restart();
     f.PushButton5->click();
@@ -214,13 +227,19 @@ TEST_F(Form1Test, AStoredPortThatNeverAnswersStillBringsUpTheWindowWithinTheBoun
 TEST_F(Form1Test, ButtonsAreDisabledWhileATestRunsAndBackAfterwards) {
     Form1& f = openForm();
     typeWorkingProfile();
+    // A timer of no interval fires each time the window's events are
+    // processed: here only while the open runs beside the window.
     std::vector<bool> enabledDuringTest;
-    program.yield.onYield = [&](long long) {
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
         for (QPushButton* b : {f.PushButton1, f.PushButton2, f.PushButton3, f.PushButton4, f.PushButton5})
             enabledDuringTest.push_back(b->isEnabled());
-    };
+    });
+    watch.start(0);
     f.PushButton5->click();
-    EXPECT_EQ(enabledDuringTest, std::vector<bool>(5, false));
+    watch.stop();
+    ASSERT_FALSE(enabledDuringTest.empty());
+    EXPECT_EQ(enabledDuringTest, std::vector<bool>(enabledDuringTest.size(), false));
     for (QPushButton* b : {f.PushButton1, f.PushButton2, f.PushButton3, f.PushButton4, f.PushButton5})
         EXPECT_TRUE(b->isEnabled());
 }
@@ -396,6 +415,25 @@ TEST_F(Form1Test, FocusSelectsTheWholeField) {
     QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
     QApplication::sendEvent(f.Text3, &in);
     EXPECT_EQ(f.Text3->selectedText(), "administrator");
+}
+
+TEST_F(Form1Test, ClosingTheWindowWhileAStoredServerKeepsSilentEndsTheStartAtOnce) {
+    twtest::SilentListener silent;
+    storeWorkingProfile();
+    store->SaveSetting("Port", silent.port());
+    Form1& f = openForm();
+    const int abandonedBefore = tw::abandonedWork();
+    QElapsedTimer clock;
+    QTimer::singleShot(500, &f, [&] {
+        clock.start();
+        f.close();
+    });
+    f.start();
+    EXPECT_LT(clock.elapsed(), 1000) << "the close waited on the silent server";
+    EXPECT_TRUE(program.end.requested());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(f.MySqlReason->isHidden()) << "a check cut short gives no reason";
+    EXPECT_EQ(tw::abandonedWork(), abandonedBefore + 1) << "the open is left in its driver call";
 }
 
 TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {
