@@ -69,6 +69,7 @@ public:
     SQLUINTEGER loginTimeout = 0;
     bool autocommit = true;
     std::vector<Stmt*> statements;
+    int busyTimeoutMs = -1;  // as last given to SQLite; set again only when it changes
 
     // Opens the data source's Database= file, which must exist.
     void connect(const std::string& dsn, const std::string& databaseOverride);

@@ -258,6 +258,9 @@ sqlite3_stmt* Stmt::prepareAt(size_t from) {
         if (stmt) {
             m_begin = pos;
             m_rest = next;
+            const std::string keyword = firstKeyword(std::string_view(m_text).substr(m_begin, m_rest - m_begin));
+            m_changesRows = keyword == "INSERT" || keyword == "UPDATE" || keyword == "DELETE" ||
+                            keyword == "REPLACE" || (keyword == "WITH" && !sqlite3_stmt_readonly(stmt));
             return stmt;
         }
         if (next <= pos)
@@ -295,11 +298,20 @@ void Stmt::bindParameter(SQLUSMALLINT number, const BoundParameter& parameter) {
 }
 
 namespace {
-std::string parameterText(SQLSMALLINT cType, SQLPOINTER value, SQLLEN length) {
-    if (cType == SQL_C_WCHAR)
-        return utf8FromWide(static_cast<const SQLWCHAR*>(value), length == SQL_NTS ? SQL_NTS : length / SQLLEN(sizeof(SQLWCHAR)));
+// Into a string that keeps its room from row to row.
+void assignParameterText(std::string& into, SQLSMALLINT cType, SQLPOINTER value, SQLLEN length) {
+    if (cType == SQL_C_WCHAR) {
+        into = utf8FromWide(static_cast<const SQLWCHAR*>(value), length == SQL_NTS ? SQL_NTS : length / SQLLEN(sizeof(SQLWCHAR)));
+        return;
+    }
     const char* bytes = static_cast<const char*>(value);
-    return std::string(bytes, length == SQL_NTS ? std::strlen(bytes) : size_t(length));
+    into.assign(bytes, length == SQL_NTS ? std::strlen(bytes) : size_t(length));
+}
+
+std::string parameterText(SQLSMALLINT cType, SQLPOINTER value, SQLLEN length) {
+    std::string text;
+    assignParameterText(text, cType, value, length);
+    return text;
 }
 }
 
@@ -308,7 +320,8 @@ SQLRETURN Stmt::executeWithParameters() {
         execute();
         return SQL_SUCCESS;
     }
-    m_parameters.assign(m_bound.size(), std::nullopt);
+    closeCursor();  // nothing steps the statement on values that are being replaced
+    m_parameters.resize(m_bound.size());
     m_binaryParameters.assign(m_bound.size(), false);
     m_dueData.clear();
     m_nextDue = 0;
@@ -319,14 +332,18 @@ SQLRETURN Stmt::executeWithParameters() {
             throw Error("07002", "parameter " + std::to_string(k + 1) + " is not bound");
         m_binaryParameters[k] = p.cType == SQL_C_BINARY;
         const SQLLEN length = p.indicator ? *p.indicator : SQL_NTS;
-        if (length == SQL_NULL_DATA)
+        if (length == SQL_NULL_DATA) {
+            m_parameters[k].reset();
             continue;
+        }
+        if (!m_parameters[k])
+            m_parameters[k].emplace();
         if (length == SQL_DATA_AT_EXEC || length <= SQL_LEN_DATA_AT_EXEC_OFFSET) {
-            m_parameters[k] = std::string();
+            m_parameters[k]->clear();
             m_dueData.push_back(SQLUSMALLINT(k + 1));
             continue;
         }
-        m_parameters[k] = parameterText(p.cType, p.value, length);
+        assignParameterText(*m_parameters[k], p.cType, p.value, length);
     }
     if (!m_dueData.empty())
         return SQL_NEED_DATA;
@@ -369,13 +386,15 @@ void Stmt::tables(const std::optional<std::string>& namePattern, const std::opti
     execute();
 }
 
+// The values stay where they are until the statement is run again or
+// finalized, and are bound again before it steps: SQLite need not copy them.
 void Stmt::bindParameters(sqlite3_stmt* stmt) const {
-    for (size_t k = 0; k < m_parameters.size() && int(k) < sqlite3_bind_parameter_count(stmt); ++k) {
+    const int count = sqlite3_bind_parameter_count(stmt);
+    for (size_t k = 0; k < m_parameters.size() && int(k) < count; ++k) {
         if (m_parameters[k] && k < m_binaryParameters.size() && m_binaryParameters[k])
-            sqlite3_bind_blob(stmt, int(k + 1), m_parameters[k]->data(), int(m_parameters[k]->size()), SQLITE_TRANSIENT);
+            sqlite3_bind_blob(stmt, int(k + 1), m_parameters[k]->data(), int(m_parameters[k]->size()), SQLITE_STATIC);
         else if (m_parameters[k])
-            sqlite3_bind_text(stmt, int(k + 1), m_parameters[k]->c_str(), int(m_parameters[k]->size()),
-                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(stmt, int(k + 1), m_parameters[k]->c_str(), int(m_parameters[k]->size()), SQLITE_STATIC);
         else
             sqlite3_bind_null(stmt, int(k + 1));
     }
@@ -428,7 +447,11 @@ void Stmt::execute() {
         m_ranAhead = false;
     }
     const SQLULEN ms = queryTimeout * 1000;
-    sqlite3_busy_timeout(db, queryTimeout == 0 || ms > SQLULEN(INT_MAX) ? INT_MAX : int(ms));
+    const int busyMs = queryTimeout == 0 || ms > SQLULEN(INT_MAX) ? INT_MAX : int(ms);
+    if (dbc->busyTimeoutMs != busyMs) {
+        sqlite3_busy_timeout(db, busyMs);
+        dbc->busyTimeoutMs = busyMs;
+    }
 
     // Statements before the last run to their end, the last one keeps its result.
     while (m_stmt && !isBlankSql(std::string_view(m_text).substr(m_rest))) {
@@ -464,10 +487,7 @@ void Stmt::execute() {
             m_done = true;
             m_total = 0;
         } else {
-            const std::string keyword = firstKeyword(std::string_view(m_text).substr(m_begin, m_rest - m_begin));
-            const bool changesRows = keyword == "INSERT" || keyword == "UPDATE" || keyword == "DELETE" ||
-                                     keyword == "REPLACE" || (keyword == "WITH" && !sqlite3_stmt_readonly(m_stmt));
-            if (changesRows)
+            if (m_changesRows)
                 m_rowCount = sqlite3_total_changes64(db) != before ? SQLLEN(sqlite3_changes64(db)) : 0;
         }
         sqlite3_reset(m_stmt);

@@ -76,6 +76,7 @@ private:
     size_t m_begin = 0;  // where m_stmt's text starts in m_text
     size_t m_rest = 0;   // where the statements after it start
     bool m_ranAhead = false;  // m_stmt is a later statement of m_text
+    bool m_changesRows = false;  // m_stmt inserts, updates or deletes: its count is the row count
     bool m_prepared = false;
     std::vector<std::optional<std::string>> m_parameters;
     std::vector<bool> m_binaryParameters;  // bound as blobs
