@@ -1,12 +1,21 @@
 #include "connect/ParameterStatement.h"
 #include "connect/Connection.h"
 #include "connect/DbError.h"
+#include <QStringEncoder>
 
 namespace tw {
 
 namespace {
 // Values are sent in pieces of this many bytes, well under any packet limit.
 constexpr qsizetype pieceBytes = 1 << 20;
+
+// Straight into a buffer that keeps its room from row to row.
+void encodeUtf8(std::string& into, const QString& text) {
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    into.resize(size_t(encoder.requiredSpace(text.size())));
+    char* end = encoder.appendToBuffer(into.data(), text);
+    into.resize(size_t(end - into.data()));
+}
 }
 
 ParameterStatement::ParameterStatement(Connection& connection, const QString& sql)
@@ -30,16 +39,22 @@ void ParameterStatement::execute(const std::vector<BoundValue>& values) {
             p.length = SQL_NULL_DATA;
             continue;
         }
-        const QByteArray data = v.kind == BoundValue::Kind::Bytes ? v.bytes : v.text.toUtf8();
-        const bool atExecution = data.size() > pieceBytes;
+        // A short text goes straight into the buffer; a long one is measured first.
+        const bool shortText = v.kind == BoundValue::Kind::Text && v.text.size() * 3 <= pieceBytes;
+        const QByteArray data = v.kind == BoundValue::Kind::Bytes ? v.bytes : shortText ? QByteArray() : v.text.toUtf8();
+        const bool atExecution = !shortText && data.size() > pieceBytes;
         if (atExecution) {
             p.pieces = data;
         } else {
             p.pieces.clear();
-            p.buffer.assign(data.constData(), size_t(data.size()));
+            if (shortText)
+                encodeUtf8(p.buffer, v.text);
+            else
+                p.buffer.assign(data.constData(), size_t(data.size()));
         }
+        const SQLLEN size = atExecution ? SQLLEN(data.size()) : SQLLEN(p.buffer.size());
         bind(i, p, cType, atExecution);
-        p.length = atExecution ? SQL_LEN_DATA_AT_EXEC(SQLLEN(data.size())) : SQLLEN(data.size());
+        p.length = atExecution ? SQL_LEN_DATA_AT_EXEC(size) : size;
     }
     SQLRETURN rc = SQLExecute(m_stmt.get());
     while (rc == SQL_NEED_DATA) {

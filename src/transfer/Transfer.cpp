@@ -547,7 +547,8 @@ private:
                     m_observer->sending(sql);
                 m_prepared.emplace(*m_target, sql);
             }
-            m_prepared->execute(boundValues());
+            fillBoundValues(m_rowValues);
+            m_prepared->execute(m_rowValues);
             return true;
         } catch (const DbError& e) {
             endIfLinkLost(e);
@@ -574,7 +575,8 @@ private:
             sendNow(m_statement);
             return;
         }
-        std::vector<BoundValue> values = boundValues();
+        std::vector<BoundValue> values;
+        fillBoundValues(values);
         for (const BoundValue& bound : values) {
             const long long size = bound.kind == BoundValue::Kind::Text ? bound.text.toUtf8().size() : bound.bytes.size();
             if (size + packetHeadroom > m_packetLimit)
@@ -591,16 +593,20 @@ private:
 
     // The current row's values as parameters: bytes as bytes, the rest as
     // the text their literals hold.
-    std::vector<BoundValue> boundValues() const {
-        std::vector<BoundValue> values(m_forms.size());
+    // Into values, whose room is kept from row to row.
+    void fillBoundValues(std::vector<BoundValue>& values) const {
+        values.resize(m_forms.size());
         for (size_t j = 0; j < m_forms.size(); ++j) {
             const Value& v = m_reader->Fields(int(j)).Value;
-            if (v.kind() == Value::Kind::Bytes)
-                values[j] = {BoundValue::Kind::Bytes, {}, v.toBytes()};
-            else if (!v.isNull())
-                values[j] = {BoundValue::Kind::Text, valueText(v, m_forms[j]), {}};
+            BoundValue& bound = values[j];
+            bound.kind = v.isNull() ? BoundValue::Kind::Null
+                         : v.kind() == Value::Kind::Bytes ? BoundValue::Kind::Bytes
+                                                           : BoundValue::Kind::Text;
+            if (bound.kind == BoundValue::Kind::Bytes)
+                bound.bytes = v.toBytes();
+            else if (bound.kind == BoundValue::Kind::Text)
+                bound.text = valueText(v, m_forms[j]);
         }
-        return values;
     }
 
     QString parameterInsert(const QString& insertStart) const {
@@ -696,6 +702,7 @@ private:
     bool m_fast = false;     // fast copy: rows in batches inside transactions
     RowBatch m_batch;        // rows of the fast copy not yet committed
     std::optional<ParameterStatement> m_prepared;  // the fast copy's INSERT into iAnywhere
+    std::vector<BoundValue> m_rowValues;           // the values it is given, row by row
     RowBatch m_sending;             // the batch in flight into MySQL
     std::future<void> m_inFlight;   // its INSERT and commit; last, so it ends before the connections go
     bool m_inTransaction = false;
