@@ -13,6 +13,7 @@ void ReadAhead::Open(const QString& table, QChar quote, bool keyedChunks, Connec
         m_fields.push_back(m_stream.Fields(i));
     m_eof = m_stream.isEOF();
     m_queue.clear();
+    m_spent.clear();
     m_block.clear();
     m_taken = 0;
     m_stop = false;
@@ -43,12 +44,16 @@ void ReadAhead::readAhead() {
         // A failure goes over at once, so its box comes no later than it would.
         if (block.size() < blockRows && !last && !failed)
             continue;
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_stop || m_queue.size() < queueBlocks; });
-        if (m_stop)
-            return;
-        m_queue.push_back(std::exchange(block, Block()));
-        m_changed.notify_all();
+        std::vector<Block> spent;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_stop || m_queue.size() < queueBlocks; });
+            if (m_stop)
+                return;
+            m_queue.push_back(std::exchange(block, Block()));
+            spent.swap(m_spent);
+            m_changed.notify_all();
+        }
     }
 }
 
@@ -58,6 +63,7 @@ void ReadAhead::MoveNext() {
     if (m_taken == m_block.size()) {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return !m_queue.empty(); });
+        m_spent.push_back(std::move(m_block));
         m_block = std::move(m_queue.front());
         m_queue.pop_front();
         m_taken = 0;
@@ -69,7 +75,7 @@ void ReadAhead::MoveNext() {
     if (entry.failure)
         std::rethrow_exception(entry.failure);  // the row before stays current, as with the stream itself
     for (size_t i = 0; i < entry.values.size(); ++i)
-        m_fields[i].Value = std::move(entry.values[i]);
+        std::swap(m_fields[i].Value, entry.values[i]);  // the row before goes back with the block
 }
 
 void ReadAhead::stopReading() {

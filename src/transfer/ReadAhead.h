@@ -51,6 +51,10 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Block> m_queue;
+    // Blocks the transfer is done with, holding the rows before: freed on
+    // the reading thread, where their memory was taken, so the two threads
+    // do not contend for one heap.
+    std::vector<Block> m_spent;
     Block m_block;        // the reading side's block being taken
     size_t m_taken = 0;   // entries of m_block already taken
     bool m_stop = false;
