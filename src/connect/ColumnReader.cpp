@@ -1,5 +1,7 @@
 #include "connect/ColumnReader.h"
 #include "connect/AdoType.h"
+#include "connect/DbError.h"
+#include <cstring>
 #include <sqlucode.h>
 
 namespace tw {
@@ -40,45 +42,137 @@ Value readScalar(const StmtHandle& stmt, SQLUSMALLINT column, SQLSMALLINT cType,
 }
 }
 
+namespace {
+// The C type a column is bound with and its buffer's size, or 0 where its
+// values may be longer than a buffer is worth.
+std::pair<SQLSMALLINT, size_t> bindingFor(const Field& f, bool utf8) {
+    switch (f.sqlType) {
+    case SQL_BIT: return {SQL_C_BIT, sizeof(unsigned char)};
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT: return {f.isUnsigned ? SQL_C_UBIGINT : SQL_C_SBIGINT, sizeof(SQLBIGINT)};
+    case SQL_REAL: return {SQL_C_FLOAT, sizeof(float)};
+    case SQL_FLOAT:
+    case SQL_DOUBLE: return {SQL_C_DOUBLE, sizeof(double)};
+    case SQL_LONGVARBINARY:
+    case SQL_LONGVARCHAR:
+    case SQL_WLONGVARCHAR: return {0, 0};
+    default: break;
+    }
+    constexpr qint64 longest = 1024;  // characters or bytes
+    if (f.DefinedSize <= 0 || f.DefinedSize > longest)
+        return {0, 0};
+    if (f.sqlType == SQL_BINARY || f.sqlType == SQL_VARBINARY)
+        return {SQL_C_BINARY, size_t(f.DefinedSize)};
+    // Room for a sign, a point and a fraction beyond the declared size, each
+    // character at its longest, and the terminator.
+    const size_t characters = size_t(f.DefinedSize) + 8;
+    return utf8 ? std::pair<SQLSMALLINT, size_t>{SQL_C_CHAR, characters * 4 + 1}
+                : std::pair<SQLSMALLINT, size_t>{SQL_C_WCHAR, (characters * 2 + 1) * sizeof(SQLWCHAR)};
+}
+
+bool truncated(SQLSMALLINT cType, SQLLEN indicator, size_t capacity) {
+    if (indicator == SQL_NULL_DATA)
+        return false;
+    if (indicator == SQL_NO_TOTAL)
+        return true;
+    const size_t terminator = cType == SQL_C_CHAR ? 1 : cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 0;
+    return cType == SQL_C_CHAR || cType == SQL_C_WCHAR || cType == SQL_C_BINARY
+               ? size_t(indicator) + terminator > capacity
+               : false;
+}
+
+template <typename T>
+T scalarAt(const std::vector<char>& buffer) {
+    T v;
+    std::memcpy(&v, buffer.data(), sizeof v);
+    return v;
+}
+}
+
+void ColumnReader::bindColumns(const StmtHandle& stmt, const std::vector<Field>& fields,
+                               SQLUINTEGER getDataExtensions) {
+    m_bound.assign(fields.size(), BoundColumn());
+    m_rereadsBound = (getDataExtensions & SQL_GD_BOUND) != 0;
+    const bool anyColumn = (getDataExtensions & SQL_GD_ANY_COLUMN) != 0;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const auto [cType, size] = bindingFor(fields[i], m_utf8);
+        if (cType == 0) {
+            if (anyColumn)
+                continue;
+            break;
+        }
+        BoundColumn& b = m_bound[i];
+        b.buffer.resize(size);
+        if (!SQL_SUCCEEDED(SQLBindCol(stmt.get(), SQLUSMALLINT(i + 1), cType, b.buffer.data(), SQLLEN(size),
+                                      &b.indicator))) {
+            SQLFreeStmt(stmt.get(), SQL_UNBIND);  // the driver reads value by value
+            m_bound.clear();
+            return;
+        }
+        b.cType = cType;
+    }
+}
+
+Value ColumnReader::boundValue(const BoundColumn& b) const {
+    if (b.indicator == SQL_NULL_DATA)
+        return Value();
+    switch (b.cType) {
+    case SQL_C_BIT: return Value::boolean(scalarAt<unsigned char>(b.buffer) != 0);
+    case SQL_C_SBIGINT: return Value::integer(scalarAt<SQLBIGINT>(b.buffer));
+    case SQL_C_UBIGINT: return Value::unsignedInteger(scalarAt<SQLUBIGINT>(b.buffer));
+    case SQL_C_FLOAT: return Value::single(scalarAt<float>(b.buffer));
+    case SQL_C_DOUBLE: return Value::real(scalarAt<double>(b.buffer));
+    case SQL_C_BINARY: return Value::bytes(QByteArray(b.buffer.data(), b.indicator));
+    case SQL_C_CHAR: return Value::text(QString::fromUtf8(b.buffer.data(), b.indicator));
+    default: return Value::text(fromWide(reinterpret_cast<const SQLWCHAR*>(b.buffer.data()),
+                                         b.indicator / SQLLEN(sizeof(SQLWCHAR))));
+    }
+}
+
 void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
+    for (SQLUSMALLINT i = 1; i <= fields.size(); ++i) {
+        Field& f = fields[i - 1];
+        const BoundColumn* b = i <= m_bound.size() && m_bound[i - 1].cType != 0 ? &m_bound[i - 1] : nullptr;
+        if (b && truncated(b->cType, b->indicator, b->buffer.size()) && !m_rereadsBound)
+            throw DbError(QStringLiteral("The value of column %1 (%2) is longer than the column's declared size, and "
+                                         "the driver cannot read it again")
+                              .arg(i)
+                              .arg(f.Name));
+        Value v = b && !truncated(b->cType, b->indicator, b->buffer.size()) ? boundValue(*b) : readColumn(stmt, i, f);
+        if ((f.sqlType == SQL_TYPE_TIMESTAMP || f.sqlType == SQL_TIMESTAMP) && !v.isNull())
+            v = Value::text(normalizedTimestamp(v.toText()));
+        f.Value = std::move(v);
+    }
+}
+
+// One value with SQLGetData, long ones in pieces.
+Value ColumnReader::readColumn(const StmtHandle& stmt, SQLUSMALLINT column, const Field& f) {
     if (m_bytes.empty()) {
         m_wide.resize(4096);
         m_bytes.resize(8192);
     }
-    for (SQLUSMALLINT i = 1; i <= fields.size(); ++i) {
-        Field& f = fields[i - 1];
-        switch (f.sqlType) {
-        case SQL_BIT:
-            f.Value = readScalar<unsigned char>(stmt, i, SQL_C_BIT, [](unsigned char b) { return Value::boolean(b != 0); });
-            break;
-        case SQL_TINYINT:
-        case SQL_SMALLINT:
-        case SQL_INTEGER:
-        case SQL_BIGINT:
-            f.Value = f.isUnsigned ? readScalar<SQLUBIGINT>(stmt, i, SQL_C_UBIGINT, Value::unsignedInteger)
-                                   : readScalar<SQLBIGINT>(stmt, i, SQL_C_SBIGINT, Value::integer);
-            break;
-        case SQL_REAL:
-            f.Value = readScalar<float>(stmt, i, SQL_C_FLOAT, Value::single);
-            break;
-        case SQL_FLOAT:
-        case SQL_DOUBLE:
-            f.Value = readScalar<double>(stmt, i, SQL_C_DOUBLE, Value::real);
-            break;
-        case SQL_BINARY:
-        case SQL_VARBINARY:
-        case SQL_LONGVARBINARY:
-            f.Value = readBytes(stmt, i);
-            break;
-        case SQL_TYPE_TIMESTAMP:
-        case SQL_TIMESTAMP: {
-            Value v = readText(stmt, i);
-            f.Value = v.isNull() ? v : Value::text(normalizedTimestamp(v.toText()));
-            break;
-        }
-        default:
-            f.Value = readText(stmt, i);
-        }
+    switch (f.sqlType) {
+    case SQL_BIT:
+        return readScalar<unsigned char>(stmt, column, SQL_C_BIT, [](unsigned char b) { return Value::boolean(b != 0); });
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+        return f.isUnsigned ? readScalar<SQLUBIGINT>(stmt, column, SQL_C_UBIGINT, Value::unsignedInteger)
+                            : readScalar<SQLBIGINT>(stmt, column, SQL_C_SBIGINT, Value::integer);
+    case SQL_REAL:
+        return readScalar<float>(stmt, column, SQL_C_FLOAT, Value::single);
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return readScalar<double>(stmt, column, SQL_C_DOUBLE, Value::real);
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return readBytes(stmt, column);
+    default:
+        return readText(stmt, column);
     }
 }
 

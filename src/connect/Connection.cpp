@@ -26,6 +26,7 @@ struct DriverSession {
 struct Connection::Impl {
     std::shared_ptr<DriverSession> session;
     bool utf8NarrowText = false;
+    SQLUINTEGER getDataExtensions = 0;
     QString description;
 };
 
@@ -93,7 +94,8 @@ void Connection::Open(const QString& connectionString, Yield* whileWaiting) {
     const QString odbc = withDriverTimeouts(odbcConnectString(connectionString), CommandTimeout);
     const QString description = describeServer(odbc);
     auto utf8 = std::make_shared<bool>(false);
-    waitBounded({[session, odbc, utf8] {
+    auto getData = std::make_shared<SQLUINTEGER>(0);
+    waitBounded({[session, odbc, utf8, getData] {
                      SQLWCHAR out[1024];
                      SQLSMALLINT outLength = 0;
                      session->dbc.check(SQLDriverConnectW(session->dbc.get(), nullptr, const_cast<SQLWCHAR*>(wide(odbc)),
@@ -101,9 +103,13 @@ void Connection::Open(const QString& connectionString, Yield* whileWaiting) {
                                                           SQL_DRIVER_NOPROMPT));
                      session->connected = true;
                      *utf8 = driverName(session->dbc).startsWith(QLatin1String("libmaodbc"));
+                     if (!SQL_SUCCEEDED(SQLGetInfoW(session->dbc.get(), SQL_GETDATA_EXTENSIONS, getData.get(),
+                                                    sizeof(SQLUINTEGER), nullptr)))
+                         *getData = 0;
                  },
                  ConnectionTimeout, whileWaiting, didNotAnswer(description, ConnectionTimeout), {}});
     d->utf8NarrowText = *utf8;
+    d->getDataExtensions = *getData;
     d->description = description;
     d->session = std::move(session);
 }
@@ -162,6 +168,8 @@ StmtHandle Connection::takeStatement() {
 }
 
 bool Connection::narrowTextIsUtf8() const { return d->utf8NarrowText; }
+
+SQLUINTEGER Connection::getDataExtensions() const { return d->getDataExtensions; }
 
 QString Connection::serverDescription() const { return d->description; }
 

@@ -67,6 +67,9 @@ public:
     // MariaDB Connector/ODBC on a Unicode connection gives narrow text in
     // the connection's character set, utf8mb4.
     bool narrowTextIsUtf8() const;
+    // What the driver allows of SQLGetData besides columns after the last
+    // bound one (SQL_GETDATA_EXTENSIONS).
+    SQLUINTEGER getDataExtensions() const;
     // What a timeout names: "The MySQL server at HOST:PORT" or "The data
     // source NAME".
     QString serverDescription() const;
