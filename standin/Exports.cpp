@@ -160,7 +160,7 @@ constexpr SQLUSMALLINT Supported[] = {
     SQL_API_SQLDRIVERCONNECT, SQL_API_SQLDISCONNECT, SQL_API_SQLSETCONNECTATTR, SQL_API_SQLGETCONNECTATTR,
     SQL_API_SQLGETINFO, SQL_API_SQLGETFUNCTIONS, SQL_API_SQLSETSTMTATTR, SQL_API_SQLGETSTMTATTR,
     SQL_API_SQLEXECDIRECT, SQL_API_SQLPREPARE, SQL_API_SQLEXECUTE, SQL_API_SQLTABLES, SQL_API_SQLNUMRESULTCOLS,
-    SQL_API_SQLDESCRIBECOL, SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLFETCH, SQL_API_SQLGETDATA, SQL_API_SQLROWCOUNT,
+    SQL_API_SQLDESCRIBECOL, SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLFETCH, SQL_API_SQLBINDCOL, SQL_API_SQLGETDATA, SQL_API_SQLROWCOUNT,
     SQL_API_SQLFREESTMT, SQL_API_SQLCLOSECURSOR, SQL_API_SQLMORERESULTS, SQL_API_SQLGETDIAGREC,
     SQL_API_SQLGETDIAGFIELD, SQL_API_SQLENDTRAN, SQL_API_SQLBINDPARAMETER, SQL_API_SQLPARAMDATA, SQL_API_SQLPUTDATA};
 
@@ -400,7 +400,7 @@ SQLRETURN getInfoText(SQLHDBC handle, SQLUSMALLINT info, SQLPOINTER value, SQLSM
         case SQL_QUOTED_IDENTIFIER_CASE:
             return small(SQL_IC_MIXED);
         case SQL_GETDATA_EXTENSIONS:
-            return big(SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER);
+            return big(SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND);
         case SQL_SCROLL_OPTIONS:
             return big(SQL_SO_FORWARD_ONLY);
         case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1:
@@ -683,6 +683,14 @@ TW_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT handle) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN { return stmt.fetch(); });
 }
 
+TW_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT cType, SQLPOINTER target,
+                                       SQLLEN capacity, SQLLEN* indicator) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        stmt.bindColumn(number, {cType, target, capacity, indicator});
+        return SQL_SUCCESS;
+    });
+}
+
 TW_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT cType, SQLPOINTER target,
                                        SQLLEN capacity, SQLLEN* indicator) {
     return onStmt(handle,
@@ -722,7 +730,9 @@ TW_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
             stmt.closeCursor();
         if (option == SQL_RESET_PARAMS)
             stmt.resetParameters();
-        return SQL_SUCCESS;  // SQL_UNBIND: no column is ever bound
+        if (option == SQL_UNBIND)
+            stmt.unbindColumns();
+        return SQL_SUCCESS;
     });
 }
 

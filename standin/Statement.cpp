@@ -549,6 +549,29 @@ const ColumnInfo& Stmt::column(SQLUSMALLINT number) const {
     return m_columns[number - 1];
 }
 
+void Stmt::bindColumn(SQLUSMALLINT number, const BoundColumn& column) {
+    if (number == 0)
+        throw Error("07009", "invalid descriptor index 0: bookmarks are not supported");
+    if (m_boundColumns.size() < number)
+        m_boundColumns.resize(number);
+    m_boundColumns[number - 1] = column;
+}
+
+// Each bound column of the row just fetched, as SQLGetData gives it; a
+// truncated one warns, and may be read again in full.
+SQLRETURN Stmt::fillBoundColumns() {
+    SQLRETURN result = SQL_SUCCESS;
+    for (size_t k = 0; k < m_boundColumns.size() && k < m_columns.size(); ++k) {
+        const BoundColumn& b = m_boundColumns[k];
+        if (!b.target)
+            continue;
+        if (getData(SQLUSMALLINT(k + 1), b.cType, b.target, b.length, b.indicator) == SQL_SUCCESS_WITH_INFO)
+            result = SQL_SUCCESS_WITH_INFO;
+        m_pieces[k] = Piece{};
+    }
+    return result;
+}
+
 SQLRETURN Stmt::fetch() {
     if (!m_cursorOpen)
         throw Error("24000", "invalid cursor state: no result set is open");
@@ -556,7 +579,7 @@ SQLRETURN Stmt::fetch() {
     if (m_pending) {
         m_pending = false;
         m_onRow = true;
-        return SQL_SUCCESS;
+        return fillBoundColumns();
     }
     m_onRow = false;
     if (m_done)
@@ -565,7 +588,7 @@ SQLRETURN Stmt::fetch() {
     if (rc == SQLITE_ROW) {
         ++m_produced;
         m_onRow = true;
-        return SQL_SUCCESS;
+        return fillBoundColumns();
     }
     m_done = true;
     if (rc == SQLITE_DONE) {

@@ -51,6 +51,17 @@ public:
     void closeCursor();
     void finalize();
 
+    // Columns bound with SQLBindCol: each fetch writes their values, as
+    // SQLGetData would, and SQLGetData may read them again afterwards.
+    struct BoundColumn {
+        SQLSMALLINT cType = 0;
+        SQLPOINTER target = nullptr;  // null: not bound
+        SQLLEN length = 0;
+        SQLLEN* indicator = nullptr;
+    };
+    void bindColumn(SQLUSMALLINT number, const BoundColumn& column);
+    void unbindColumns() { m_boundColumns.clear(); }
+
 private:
     // What SQLGetData has handed out of one column of the current row.
     struct Piece {
@@ -84,6 +95,8 @@ private:
     std::vector<SQLUSMALLINT> m_dueData;   // numbers of parameters whose data is still to come
     size_t m_nextDue = 0;
     SQLUSMALLINT m_receiving = 0;          // the parameter SQLPutData fills
+    SQLRETURN fillBoundColumns();
+    std::vector<BoundColumn> m_boundColumns;  // by number less one
     std::vector<ColumnInfo> m_fixedColumns;
     std::vector<ColumnInfo> m_columns;
 

@@ -172,6 +172,50 @@ TEST_F(DataAccessTest, LongValuesAndEveryByteArriveWhole) {
     db->exec("DROP TABLE big");
 }
 
+// Short columns are filled by the fetch, long ones read in pieces after it:
+// every row must still come out whole, its NULLs as NULLs, nothing left
+// over from the row before.
+TEST_F(DataAccessTest, ShortColumnsAroundALongOneReadExactlyRowAfterRow) {
+    db->exec("CREATE TABLE mixed (id INT, v VARCHAR(4), t LONGTEXT, d DECIMAL(30,10), ts DATETIME(6), "
+             "flag BIT(1), vb VARBINARY(4), tail VARCHAR(3)) CHARACTER SET utf8mb4");
+    const QString emoji = QString::fromUtf8("😀😀😀😀");
+    QString longText;
+    for (int i = 0; i < 20000; ++i)
+        longText += QString("line %1 é😀\n").arg(i);
+    db->exec("INSERT INTO mixed VALUES (1, '" + emoji + "', '" + longText +
+             "', -12345678901234567890.0123456789, '2024-02-29 23:59:59.000001', b'1', X'00FF7F80', 'abc'), "
+             "(2, NULL, NULL, NULL, NULL, NULL, NULL, NULL), "
+             "(3, 'x', '', 0.5, '1000-01-01 00:00:00', b'0', X'', '')");
+    Connection c = twtest::openMySql(db->connectString());
+    Recordset rs = c.Execute("SELECT * FROM mixed ORDER BY id");
+    ASSERT_FALSE(rs.isEOF());
+    EXPECT_EQ(rs.Fields("v").Value.toText(), emoji);
+    EXPECT_EQ(rs.Fields("t").Value.toText(), longText);
+    EXPECT_EQ(rs.Fields("d").Value.toText(), "-12345678901234567890.0123456789");
+    EXPECT_EQ(rs.Fields("ts").Value.toText(), "2024-02-29 23:59:59.000001");
+    EXPECT_TRUE(rs.Fields("flag").Value.toBool());
+    EXPECT_EQ(rs.Fields("vb").Value.toBytes(), QByteArray::fromHex("00ff7f80"));
+    EXPECT_EQ(rs.Fields("tail").Value.toText(), "abc");
+    rs.MoveNext();
+    ASSERT_FALSE(rs.isEOF());
+    for (const char* column : {"v", "t", "d", "ts", "flag", "vb", "tail"})
+        EXPECT_TRUE(rs.Fields(column).Value.isNull()) << column;
+    rs.MoveNext();
+    ASSERT_FALSE(rs.isEOF());
+    EXPECT_EQ(rs.Fields("v").Value.toText(), "x");
+    EXPECT_EQ(rs.Fields("t").Value.toText(), "");
+    EXPECT_FALSE(rs.Fields("t").Value.isNull());
+    EXPECT_EQ(rs.Fields("d").Value.toText(), "0.5000000000");
+    EXPECT_EQ(rs.Fields("ts").Value.toText(), "1000-01-01 00:00:00");
+    EXPECT_FALSE(rs.Fields("flag").Value.toBool());
+    EXPECT_EQ(rs.Fields("vb").Value.toBytes(), QByteArray());
+    EXPECT_FALSE(rs.Fields("vb").Value.isNull());
+    EXPECT_EQ(rs.Fields("tail").Value.toText(), "");
+    rs.MoveNext();
+    EXPECT_TRUE(rs.isEOF());
+    db->exec("DROP TABLE mixed");
+}
+
 TEST_F(DataAccessTest, ServerSideReadHasNoCountButReadsEveryRow) {
     db->exec("CREATE TABLE many (n INT)");
     db->exec("INSERT INTO many SELECT seq FROM seq_1_to_2500");

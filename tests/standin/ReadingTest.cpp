@@ -126,6 +126,40 @@ TEST_F(StandinTest, NarrowTextIsUtf8AndBinaryComesInPieces) {
     EXPECT_EQ(bytes, blob);
 }
 
+TEST_F(StandinTest, BoundColumnsAreFilledByEachFetchAndATruncatedOneReadsAgainWhole) {
+    run(R"(CREATE TABLE "b"("i" INTEGER, "t" VARCHAR(20)))");
+    run(R"(INSERT INTO "b" VALUES(7, 'abcdefgh'))");
+    run(R"(INSERT INTO "b" VALUES(NULL, NULL))");
+    run(R"(INSERT INTO "b" VALUES(9, 'xy'))");
+    RawStatement s(conn);
+    s.execute(R"(SELECT "i", "t" FROM "b" ORDER BY rowid)");
+    SQLBIGINT number = 0;
+    SQLLEN numberIndicator = 0, textIndicator = 0;
+    char text[5] = {};
+    ASSERT_EQ(SQLBindCol(s.get(), 1, SQL_C_SBIGINT, &number, sizeof number, &numberIndicator), SQL_SUCCESS);
+    ASSERT_EQ(SQLBindCol(s.get(), 2, SQL_C_CHAR, text, sizeof text, &textIndicator), SQL_SUCCESS);
+
+    ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(s.firstState(), "01004");
+    EXPECT_EQ(number, 7);
+    EXPECT_EQ(textIndicator, 8);
+    EXPECT_EQ(QByteArray(text), "abcd");
+    char whole[20] = {};
+    SQLLEN wholeIndicator = 0;
+    ASSERT_EQ(SQLGetData(s.get(), 2, SQL_C_CHAR, whole, sizeof whole, &wholeIndicator), SQL_SUCCESS);
+    EXPECT_EQ(QByteArray(whole), "abcdefgh");
+
+    ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS);
+    EXPECT_EQ(numberIndicator, SQL_NULL_DATA);
+    EXPECT_EQ(textIndicator, SQL_NULL_DATA);
+
+    ASSERT_EQ(SQLFreeStmt(s.get(), SQL_UNBIND), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS);
+    EXPECT_EQ(numberIndicator, SQL_NULL_DATA) << "an unbound column is no longer written";
+    ASSERT_EQ(SQLGetData(s.get(), 1, SQL_C_SBIGINT, &number, sizeof number, &numberIndicator), SQL_SUCCESS);
+    EXPECT_EQ(number, 9);
+}
+
 TEST_F(StandinTest, RecordCountIsExactOnAClientSideRead) {
     run(R"(CREATE TABLE "many"("i" INTEGER, "t" TEXT))");
     run(R"(WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 250000)
