@@ -4,7 +4,6 @@
 #include "connect/Connection.h"
 #include "connect/DbError.h"
 #include "shell/Yield.h"
-#include <deque>
 
 namespace tw {
 
@@ -13,8 +12,10 @@ struct Recordset::Impl {
     ColumnReader reader;
     std::vector<Field> fields;
     // Rows read ahead when a client-side read meets a driver that cannot
-    // count its result: then the whole result is held here.
-    std::deque<std::vector<Value>> buffered;
+    // count its result: then the whole result is held here. (A vector, not
+    // a deque, which would take memory for every statement, INSERTs too.)
+    std::vector<std::vector<Value>> buffered;
+    size_t nextBuffered = 0;
     bool buffering = false;
     long long recordCount = -1;
     bool eof = true;
@@ -128,6 +129,7 @@ void Recordset::Impl::close() {
     stmt.reset();
     fields.clear();
     buffered.clear();
+    nextBuffered = 0;
     buffering = false;
     open = false;
     eof = true;
@@ -147,12 +149,13 @@ void Recordset::Impl::advance() {
         eof = !fetchFromDriver();
         return;
     }
-    eof = buffered.empty();
+    eof = nextBuffered == buffered.size();
     if (eof)
         return;
+    std::vector<Value>& row = buffered[nextBuffered++];
     for (size_t i = 0; i < fields.size(); ++i)
-        fields[i].Value = std::move(buffered.front()[i]);
-    buffered.pop_front();
+        fields[i].Value = std::move(row[i]);
+    row = {};
 }
 
 void Recordset::Close() {

@@ -32,6 +32,9 @@ public:
     QByteArray toBytes() const;  // the raw bytes of a Bytes value; UTF-8 otherwise
     bool toBool() const;         // Boolean values; numbers other than 0 are true
     double toDouble() const;     // the number as a double (a single exactly); 0 for other kinds
+    // An Integer or Unsigned value's number; 0 for other kinds.
+    std::int64_t toInteger() const { return m_kind == Kind::Integer ? std::get<std::int64_t>(m_v) : 0; }
+    std::uint64_t toUnsigned() const { return m_kind == Kind::Unsigned ? std::get<std::uint64_t>(m_v) : 0; }
 
     bool operator==(const Value& o) const = default;
 

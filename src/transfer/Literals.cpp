@@ -1,4 +1,5 @@
 #include "transfer/Literals.h"
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -48,6 +49,16 @@ bool isInteger(const Value& value) {
     return value.kind() == Value::Kind::Integer || value.kind() == Value::Kind::Unsigned;
 }
 
+// Written straight into the statement: one INSERT a row has many of them.
+void appendInteger(QString& statement, const Value& value) {
+    char digits[24];
+    const std::to_chars_result end =
+        value.kind() == Value::Kind::Integer
+            ? std::to_chars(std::begin(digits), std::end(digits), value.toInteger())
+            : std::to_chars(std::begin(digits), std::end(digits), value.toUnsigned());
+    statement += QLatin1StringView(digits, end.ptr - digits);
+}
+
 // A single-precision value's shortest text can read back, as a double,
 // above the largest single (3.4028235e+38 does), which a FLOAT column
 // refuses; the double holding the same value exactly is written then.
@@ -73,7 +84,7 @@ void appendLiteral(QString& statement, const Value& value, ValueForm form, const
     else if (value.kind() == Value::Kind::Bytes)
         appendBytes(statement, value.toBytes(), syntax.bytes);
     else if (form == ValueForm::Number && isInteger(value))
-        statement += value.toText();
+        appendInteger(statement, value);
     else if (form == ValueForm::Bit)
         statement += value.toBool() ? QLatin1String("'1'") : QLatin1String("'0'");
     else
