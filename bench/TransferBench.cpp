@@ -164,8 +164,8 @@ struct Result {
     std::vector<Run> runs;
 };
 
-// One transfer of the table into an empty target, then the bare loop
-// with the INSERT texts it sent, into the emptied target again.
+// One timed transfer of the table into an empty target, then the bare loop
+// with the INSERT texts a transfer sends, into the emptied target again.
 Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfile& profile, const Side& target,
                 const Tables& tables, const QString& recorded, long long& rows, long long& fullRows) {
     const QString quotedTable = target.quoted(tables.slice);
@@ -186,14 +186,24 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     source.setSelected(0, true);
 
     Run run;
+    tw::TableList& targetList = direction.target.list(ui);
+    // The INSERT texts for the bare loop come from a transfer of their own,
+    // so that writing them down is not timed as the transfer's work.
     bench::StatementRecorder recorder(recorded);
+    transferBesideWindow(direction, ui, &recorder, gap);
+    recorder.close();
+    if (prompts.boxes > 0)
+        throw std::runtime_error("the transfer reported failures");
+    bench::dropTable(target.connectString, target.viaProvider, quotedTable);
+    while (targetList.ListCount() > 0)
+        targetList.RemoveItem(0);
+
     bench::resetPeakResident();
     run.baseline = bench::residentBytes();
     const double cpuBefore = bench::cpuSeconds();
-    run.transferSeconds = transferBesideWindow(direction, ui, &recorder, gap);
+    run.transferSeconds = transferBesideWindow(direction, ui, nullptr, gap);
     run.transferCpu = bench::cpuSeconds() - cpuBefore;
     run.peak = bench::peakResidentBytes();
-    recorder.close();
     if (prompts.boxes > 0)
         throw std::runtime_error("the transfer reported failures");
     rows = bench::countRows(target.connectString, target.viaProvider, quotedTable);
@@ -217,7 +227,6 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     bench::dropTable(target.connectString, target.viaProvider, quotedTable);
     BenchPanel checking(true);
     tw::TableManagerUi checked{list1, list2, bar, pointer, prompts, yield, profile, checking};
-    tw::TableList& targetList = direction.target.list(checked);
     while (targetList.ListCount() > 0)
         targetList.RemoveItem(0);
     const auto checkStarted = std::chrono::steady_clock::now();
