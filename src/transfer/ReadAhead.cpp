@@ -1,5 +1,7 @@
 #include "transfer/ReadAhead.h"
 #include "connect/DbError.h"
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace tw {
 
@@ -22,6 +24,11 @@ void ReadAhead::Open(const QString& table, QChar quote, bool keyedChunks, Connec
 }
 
 void ReadAhead::readAhead() {
+    // Reading only has to stay ahead of sending: where the cores are few, it
+    // gives way to the thread that sends and to the window's. (On Linux a
+    // thread's nice value is its own.)
+    constexpr int niceness = 10;
+    setpriority(PRIO_PROCESS, id_t(gettid()), niceness);
     Block block;
     for (bool last = false; !last;) {
         Entry entry;
