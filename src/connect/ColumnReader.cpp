@@ -135,12 +135,13 @@ void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
     for (SQLUSMALLINT i = 1; i <= fields.size(); ++i) {
         Field& f = fields[i - 1];
         const BoundColumn* b = i <= m_bound.size() && m_bound[i - 1].cType != 0 ? &m_bound[i - 1] : nullptr;
-        if (b && truncated(b->cType, b->indicator, b->buffer.size()) && !m_rereadsBound)
+        const bool cut = b && truncated(b->cType, b->indicator, b->buffer.size());
+        if (cut && !m_rereadsBound)
             throw DbError(QStringLiteral("The value of column %1 (%2) is longer than the column's declared size, and "
                                          "the driver cannot read it again")
                               .arg(i)
                               .arg(f.Name));
-        Value v = b && !truncated(b->cType, b->indicator, b->buffer.size()) ? boundValue(*b) : readColumn(stmt, i, f);
+        Value v = b && !cut ? boundValue(*b) : readColumn(stmt, i, f);
         if ((f.sqlType == SQL_TYPE_TIMESTAMP || f.sqlType == SQL_TIMESTAMP) && !v.isNull())
             v = Value::text(normalizedTimestamp(v.toText()));
         f.Value = std::move(v);

@@ -83,6 +83,18 @@ const ConnectionTest mysqlTest{
 const ConnectionTest sybaseTest{"PushButton2_Click", false, QStringLiteral("MSDASQL"), &SybaseConnectString,
                                 QStringLiteral("Could not connect. Please check with your administrator.")};
 
+// Database work of this window, run beside it with a yield that stops it
+// once the program is ending.
+template <typename F>
+auto withYieldBesideWindow(F work, const ProgramEnd& end) {
+    return besideWindow(
+        [work = std::move(work), &end] {
+            EndingYield yield(end);
+            return work(yield);
+        },
+        end);
+}
+
 // True when the connection opened; a failure's box adds the driver's own words.
 bool testConnection(const ConnectionTest& test, const ProgramServices& services, MousePointer& pointer,
                     const ProfileFields& profile) {
@@ -97,9 +109,8 @@ bool testConnection(const ConnectionTest& test, const ProgramServices& services,
         if (!test.provider.isEmpty())
             connection->Provider = test.provider;
         services.yield.DoEvents();
-        besideWindow(
-            [connection, connectString = test.connectString(profile), &end = services.end] {
-                EndingYield yield(end);
+        withYieldBesideWindow(
+            [connection, connectString = test.connectString(profile)](Yield& yield) {
                 connection->Open(connectString, &yield);
                 connection->Close();
             },
@@ -234,9 +245,8 @@ void Form1::showReason(QLabel* line, const QString& reason) {
 // The databases are reached beside the window, which goes on repainting and
 // can be closed while a server keeps silent.
 bool Form1::checkConnects(bool (*check)(const ProfileFields&, QString*, Yield*), QLabel* reasonLine) {
-    const auto [connects, reason] = besideWindow(
-        [check, profile = ProfileCopy(*m_profile), &end = m_services.end] {
-            EndingYield yield(end);
+    const auto [connects, reason] = withYieldBesideWindow(
+        [check, profile = ProfileCopy(*m_profile)](Yield& yield) {
             QString reason;
             const bool connects = check(profile, &reason, &yield);
             return std::pair(connects, reason);
@@ -247,10 +257,8 @@ bool Form1::checkConnects(bool (*check)(const ProfileFields&, QString*, Yield*),
 }
 
 void Form1::fillFromDatabase(void (*listTables)(const ProfileFields&, TableList&, Yield&), TableList& list) {
-    besideWindow(
-        [listTables, profile = ProfileCopy(*m_profile), target = std::make_shared<ListOnWindow>(list),
-         &end = m_services.end] {
-            EndingYield yield(end);
+    withYieldBesideWindow(
+        [listTables, profile = ProfileCopy(*m_profile), target = std::make_shared<ListOnWindow>(list)](Yield& yield) {
             listTables(profile, *target, yield);
         },
         m_services.end);
