@@ -47,7 +47,9 @@ namespace {
 // values may be longer than a buffer is worth.
 std::pair<SQLSMALLINT, size_t> bindingFor(const Field& f, bool utf8) {
     switch (f.sqlType) {
-    case SQL_BIT: return {SQL_C_BIT, sizeof(unsigned char)};
+    // Not SQL_C_BIT: MariaDB's driver leaves a bound SQL_C_BIT column's
+    // indicator at SQL_NULL_DATA on every row after its first NULL.
+    case SQL_BIT: return {SQL_C_UTINYINT, sizeof(unsigned char)};
     case SQL_TINYINT:
     case SQL_SMALLINT:
     case SQL_INTEGER:
@@ -119,7 +121,7 @@ Value ColumnReader::boundValue(const BoundColumn& b) const {
     if (b.indicator == SQL_NULL_DATA)
         return Value();
     switch (b.cType) {
-    case SQL_C_BIT: return Value::boolean(scalarAt<unsigned char>(b.buffer) != 0);
+    case SQL_C_UTINYINT: return Value::boolean(scalarAt<unsigned char>(b.buffer) != 0);
     case SQL_C_SBIGINT: return Value::integer(scalarAt<SQLBIGINT>(b.buffer));
     case SQL_C_UBIGINT: return Value::unsignedInteger(scalarAt<SQLUBIGINT>(b.buffer));
     case SQL_C_FLOAT: return Value::single(scalarAt<float>(b.buffer));

@@ -35,6 +35,9 @@ public:
     // MariaDB driver on every read and write of the connection.
     int CommandTimeout = 30;
     int ConnectionTimeout = 15;  // seconds, for the whole open; 0 waits for ever
+    // Results fill short columns at each fetch (bound columns); false reads
+    // every value by itself, as for a driver that binds none.
+    bool BindsColumns = true;
 
     // The open runs on a thread of its own and is given up, with a clear
     // error, when ConnectionTimeout runs out, even where the driver ignores

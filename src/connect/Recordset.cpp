@@ -101,7 +101,8 @@ void Recordset::Impl::start(StmtHandle executed, Connection& connection, long lo
         connection.giveBackStatement(std::move(stmt));  // a statement without a result: nothing to read
         return;
     }
-    reader.bindColumns(stmt, fields, connection.getDataExtensions());
+    if (connection.BindsColumns)
+        reader.bindColumns(stmt, fields, connection.getDataExtensions());
     open = true;
     recordCount = counted;
     buffering = countsRows(connection) && counted < 0;
