@@ -2,6 +2,7 @@
 #include "Columns.h"
 #include "ExactNumbers.h"
 #include "Handles.h"
+#include <random>
 
 namespace standin {
 
@@ -25,8 +26,21 @@ std::string quotedName(const std::string& name) {
 
 // One column definition: its significant tokens (positions in stmt) and the
 // token in all that ends it (the comma or the closing parenthesis).
+// Rounds what an exact column was given to its scale once the row is
+// stored: SQLite keeps the text as it came, the server keeps the number.
+std::string roundingTriggers(const std::string& table, const std::string& column, const std::string& ps) {
+    // Unique in the file, also after the table is renamed and its name used again.
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    const std::string name = "sa_round_" + std::to_string(random());
+    const std::string q = quotedName(column), t = quotedName(table);
+    const std::string when = " FOR EACH ROW WHEN sa_exact_unrounded(NEW." + q + ", " + ps + ") BEGIN UPDATE " + t +
+                             " SET " + q + " = sa_exact_round(" + q + ", " + ps + ") WHERE rowid = NEW.rowid; END";
+    return "; CREATE TRIGGER " + quotedName(name + "_i") + " AFTER INSERT ON " + t + when + "; CREATE TRIGGER " +
+           quotedName(name + "_u") + " AFTER UPDATE OF " + q + " ON " + t + when;
+}
+
 void applyColumnRules(std::string_view s, const std::vector<Token>& all, const std::vector<size_t>& stmt,
-                      const std::vector<size_t>& def, size_t endToken, Edits& edits) {
+                      const std::vector<size_t>& def, size_t endToken, const std::string& table, Edits& edits) {
     const Token& first = all[stmt[def.front()]];
     for (std::string_view w : {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"})
         if (isWord(s, first, w))
@@ -85,6 +99,7 @@ void applyColumnRules(std::string_view s, const std::vector<Token>& all, const s
         for (size_t j = typeFirst + 1; j <= typeLast; ++j)
             edits.remove.insert(j);
         after += " CHECK (sa_exact(" + quotedName(column) + ", " + ps + ") = 1)";
+        edits.trailing += roundingTriggers(table, column, ps);
     }
 }
 }
@@ -111,7 +126,8 @@ void applyCreateTableRules(std::string_view s, const std::vector<Token>& all, co
         k += 2;  // owner.
     if (!at(k) || !isName(*at(k)))
         return;
-    checkIdentifierLength(nameText(s, *at(k)));
+    const std::string table = nameText(s, *at(k));
+    checkIdentifierLength(table);
     ++k;
     if (!at(k) || !isPunctuation(s, *at(k), '('))
         return;
@@ -123,7 +139,7 @@ void applyCreateTableRules(std::string_view s, const std::vector<Token>& all, co
         const bool ends = depth == 0 && (isPunctuation(s, t, ',') || isPunctuation(s, t, ')'));
         if (ends) {
             if (!def.empty())
-                applyColumnRules(s, all, stmt, def, stmt[k], edits);
+                applyColumnRules(s, all, stmt, def, stmt[k], table, edits);
             def.clear();
             if (isPunctuation(s, t, ')'))
                 return;

@@ -13,6 +13,7 @@ struct Edits {
     std::map<size_t, std::string> insertBefore;
     std::map<size_t, std::string> replace;  // the token's text
     std::set<size_t> remove;
+    std::string trailing;  // statements run after the edited ones
 };
 
 // SQL Anywhere refuses names longer than 128 bytes.
@@ -23,7 +24,8 @@ void checkIdentifierLength(const std::string& name);
 //   BIT refuses NULL unless declared "BIT NULL", and holds only 0 and 1;
 //   NUMERIC, DECIMAL, MONEY and SMALLMONEY keep exactly their precision and
 //   scale, and UNSIGNED BIGINT every value up to 2^64 - 1, stored as text so
-//   that no digit is lost;
+//   that no digit is lost; a value with more decimals than the scale is
+//   stored rounded, as the server stores it;
 //   table and column names are at most 128 bytes.
 void applyCreateTableRules(std::string_view sql, const std::vector<Token>& all, const std::vector<size_t>& stmt,
                            Edits& edits);

@@ -1,7 +1,6 @@
 #include "ExactNumbers.h"
 #include "Handles.h"
 #include <algorithm>
-#include <algorithm>
 #include <cctype>
 
 namespace standin {
@@ -107,6 +106,31 @@ void saExact(sqlite3_context* context, int, sqlite3_value** args) {
     }
 }
 
+// True for a value the column would keep with more decimals than its scale.
+void saExactUnrounded(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) != SQLITE_TEXT)
+        return sqlite3_result_int(context, sqlite3_value_type(args[0]) == SQLITE_FLOAT);
+    const std::string text = textArgument(args[0]);
+    const size_t point = text.find('.');
+    const bool exponent = text.find_first_of("eE") != std::string::npos;
+    sqlite3_result_int(context, exponent || (point != std::string::npos &&
+                                             long(text.size() - point - 1) > sqlite3_value_int(args[2])));
+}
+
+// The value as an exact column of this precision and scale keeps it; also
+// CAST(value AS NUMERIC(p, s)).
+void saExactRound(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    try {
+        const std::string rounded =
+            exactDecimal(textArgument(args[0]), sqlite3_value_int(args[1]), sqlite3_value_int(args[2]));
+        sqlite3_result_text(context, rounded.c_str(), int(rounded.size()), SQLITE_TRANSIENT);
+    } catch (const Error& e) {
+        sqlite3_result_error(context, e.record.message.c_str() + std::char_traits<char>::length(MessagePrefix), -1);
+    }
+}
+
 void saBit(sqlite3_context* context, int, sqlite3_value** args) {
     if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
         sqlite3_result_null(context);
@@ -191,6 +215,10 @@ void registerColumnRuleFunctions(sqlite3* db) {
     sqlite3_create_function(db, "sa_unsigned_bigint", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saUnsignedBigint,
                             nullptr, nullptr);
     sqlite3_create_function(db, "sa_exact", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saExact, nullptr, nullptr);
+    sqlite3_create_function(db, "sa_exact_unrounded", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            saExactUnrounded, nullptr, nullptr);
+    sqlite3_create_function(db, "sa_exact_round", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saExactRound,
+                            nullptr, nullptr);
     sqlite3_create_function(db, "sa_bit", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saBit, nullptr, nullptr);
 }
 

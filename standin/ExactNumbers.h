@@ -14,8 +14,10 @@ std::string exactDecimal(std::string_view text, int precision, int scale);
 
 // The functions the column rules of created tables call: sa_exact(value,
 // precision, scale), sa_bit(value) and sa_unsigned_bigint(value) give 1 for
-// a value the column holds,
-// NULL for NULL, and fail with SQL Anywhere's message otherwise.
+// a value the column holds, NULL for NULL, and fail with SQL Anywhere's
+// message otherwise; sa_exact_unrounded(value, precision, scale) tells a
+// value with more decimals than the scale, and sa_exact_round(value,
+// precision, scale) gives the value as the column keeps it.
 void registerColumnRuleFunctions(sqlite3* db);
 
 // The collation of exact columns, which keep their values as text: they

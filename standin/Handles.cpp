@@ -1,4 +1,5 @@
 #include "Handles.h"
+#include "ServerFunctions.h"
 #include "ExactNumbers.h"
 #include "Statement.h"
 #include <odbcinst.h>
@@ -121,6 +122,7 @@ void Dbc::connect(const std::string& dsn, const std::string& databaseOverride) {
     }
     sqlite3_extended_result_codes(handle, 1);
     registerColumnRuleFunctions(handle);
+    registerServerFunctions(handle);
     sqlite3_busy_timeout(handle, loginTimeout > 0 && loginTimeout < INT_MAX / 1000 ? int(loginTimeout * 1000) : 15000);
     char* failure = nullptr;
     rc = sqlite3_exec(handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &failure);

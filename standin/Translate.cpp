@@ -1,6 +1,9 @@
 #include "Translate.h"
 #include "ColumnRules.h"
+#include "Columns.h"
+#include "ExactNumbers.h"
 #include "Tokens.h"
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -102,6 +105,46 @@ void quoteNumber(std::string& out, std::string_view number) {
     out += '\'';
 }
 
+// CAST(x AS NUMERIC(p, s)) keeps the exact number, as the server's does,
+// where SQLite would make it a double: it becomes the rounding function
+// of exact columns, and compares by value as they do.
+void applyExactCasts(std::string_view s, const std::vector<Token>& all, Edits& edits) {
+    if (std::none_of(all.begin(), all.end(), [&](const Token& t) { return isWord(s, t, "CAST"); }))
+        return;  // the usual INSERT: no second pass
+    std::vector<size_t> at;  // significant tokens
+    for (size_t k = 0; k < all.size(); ++k)
+        if (significant(all[k]))
+            at.push_back(k);
+    for (size_t i = 0; i + 1 < at.size(); ++i) {
+        if (!isWord(s, all[at[i]], "CAST") || !isPunctuation(s, all[at[i + 1]], '('))
+            continue;
+        int depth = 0;
+        size_t as = 0, close = 0;
+        for (size_t j = i + 1; j < at.size() && !close; ++j) {
+            const Token& t = all[at[j]];
+            if (isPunctuation(s, t, '('))
+                ++depth;
+            else if (isPunctuation(s, t, ')') && --depth == 0)
+                close = j;
+            else if (depth == 1 && !as && isWord(s, t, "AS"))
+                as = j;
+        }
+        if (!as || !close || as + 1 >= close)
+            continue;
+        const size_t typeBegin = all[at[as + 1]].begin, typeEnd = all[at[close - 1]].end;
+        const std::optional<ColumnInfo> type = fromDeclaredType(std::string(s.substr(typeBegin, typeEnd - typeBegin)));
+        if (!type || (type->sqlType != SQL_NUMERIC && type->sqlType != SQL_DECIMAL))
+            continue;
+        edits.replace[at[i]] = "sa_exact_round";
+        edits.replace[at[as]] = ",";
+        for (size_t j = at[as + 1]; j < at[close]; ++j)
+            edits.remove.insert(j);
+        edits.insertBefore[at[close]] +=
+            " " + std::to_string(type->columnSize) + ", " + std::to_string(type->decimalDigits);
+        edits.replace[at[close]] = std::string(") COLLATE ") + ExactCollation;
+    }
+}
+
 }
 
 std::string translateStatement(std::string_view sql) {
@@ -122,6 +165,7 @@ std::string translateStatement(std::string_view sql) {
             statement.push_back(k);
     }
     finishStatement();
+    applyExactCasts(sql, tokens, edits);
 
     std::string out;
     out.reserve(sql.size() + 16);
@@ -149,7 +193,7 @@ std::string translateStatement(std::string_view sql) {
             out += text;
         }
     }
-    return out;
+    return out + edits.trailing;
 }
 
 bool isBlankSql(std::string_view text) {
