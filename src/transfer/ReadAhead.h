@@ -28,6 +28,9 @@ public:
     void MoveNext();
     int fieldCount() const { return int(m_fields.size()); }
     const Field& Fields(int index) const { return m_fields.at(size_t(index)); }
+    // The current row, for a test that changes a value as if it had been
+    // read so, before the transfer takes it.
+    std::vector<Field>& currentRow() { return m_fields; }
     QString path() const { return m_stream.path(); }
 
 private:

@@ -7,6 +7,8 @@
 #include "transfer/FailureStorm.h"
 #include "transfer/RowBatch.h"
 #include "transfer/RowDigest.h"
+#include "transfer/TableProfile.h"
+#include "transfer/TimedPrompts.h"
 #include "transfer/ReadAhead.h"
 #include "transfer/TransferHelpers.h"
 #include <QElapsedTimer>
@@ -55,6 +57,9 @@ long long largestPacket(Connection& mysql) {
 // Room in a packet for the statement's own words around its values.
 constexpr long long packetHeadroom = 4096;
 
+const QString lostWhileSending = QStringLiteral("the connection was lost while it was being sent");
+const QString lostWhileCommitting = QStringLiteral("the connection was lost while they were being committed");
+
 QString messageOf(const std::exception& e) {
     if (const auto* db = dynamic_cast<const DbError*>(&e))
         return db->message();
@@ -64,9 +69,9 @@ QString messageOf(const std::exception& e) {
 class TableTransfer {
 public:
     TableTransfer(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer)
-        : d(direction), L(direction.lines), ui(ui), m_observer(observer),
-          m_guard(ui.prompts, locationText(QStringLiteral("Form2"), direction.procedure), &m_statement),
-          m_storm(ui.prompts) {
+        : d(direction), L(direction.lines), ui(ui), m_observer(observer), m_prompts(ui.prompts),
+          m_guard(m_prompts, locationText(QStringLiteral("Form2"), direction.procedure), &m_statement),
+          m_storm(m_prompts) {
         m_syntax.bytes = d.target.bytes;
         m_syntax.backslashEscapes = d.target.backslashEscapes;
         m_account.direction = d.description;
@@ -82,7 +87,7 @@ public:
             bool noCurrent = false;
             step(L.noCurrent, [&] { noCurrent = sourceList().ListIndex() == -1; });
             if (noCurrent) {
-                step(L.noCurrentMessage, [&] { ui.prompts.MsgBox(d.noCurrentMessage, MsgStyle::OkOnly); });
+                step(L.noCurrentMessage, [&] { m_prompts.MsgBox(d.noCurrentMessage, MsgStyle::OkOnly, {}); });
                 return;
             }
             step(L.hourglass, [&] { ui.pointer.setMousePointer(PointerCode::Hourglass); });
@@ -93,7 +98,7 @@ public:
             m_account.stopped = true;
         }
         end();
-        m_account.seconds = double(m_clock.nsecsElapsed()) / 1e9;
+        m_account.seconds = double(m_clock.nsecsElapsed() - m_prompts.waitedNs()) / 1e9;
         ui.transfer.showAccount(m_account);
     }
 
@@ -133,9 +138,32 @@ private:
             throw;
         } catch (const std::exception& e) {
             m_lastFailure = messageOf(e);
+            const auto* db = dynamic_cast<const DbError*>(&e);
+            if (db && db->isCommunicationLinkFailure()) {
+                // It may have been stored before the connection went.
+                table().rowsLostInDoubt(1, lostWhileSending);
+                m_guard.report(line, e);
+                endEarly();
+            }
             table().rowFailed(m_lastFailure);
             if (m_storm.showBox(table().name, m_lastFailure))
                 m_guard.report(line, e);
+            return false;
+        }
+    }
+
+    // Reading the source's next row; a failure is the read's, not a row's:
+    // it has its box, and the read ends (a lost source, the transfer too).
+    bool readNext() {
+        try {
+            m_reader->MoveNext();
+            return true;
+        } catch (const Interrupted&) {
+            throw;
+        } catch (const std::exception& e) {
+            m_lastFailure = messageOf(e);
+            table().readFailure = m_lastFailure;
+            m_guard.report(L.moveNext, e);
             const auto* db = dynamic_cast<const DbError*>(&e);
             if (db && db->isCommunicationLinkFailure())
                 endEarly();
@@ -232,8 +260,11 @@ private:
         m_storm.newTable();
         QElapsedTimer clock;
         clock.start();
-        // The time is the table's however its copy ends.
-        const auto timed = qScopeGuard([&] { table().seconds = double(clock.nsecsElapsed()) / 1e9; });
+        const qint64 waitedBefore = m_prompts.waitedNs();
+        // The time is the table's however its copy ends, less the user's answering.
+        const auto timed = qScopeGuard([&] {
+            table().seconds = double(clock.nsecsElapsed() - (m_prompts.waitedNs() - waitedBefore)) / 1e9;
+        });
         try {
             copyTableRows(name);
         } catch (const StopRequested&) {
@@ -248,7 +279,7 @@ private:
         int answer = 0;
         if (m_guard.test(L.contains, [&] { return ListContains(targetList(), name); }))
             step(L.question, [&] {
-                answer = ui.prompts.MsgBox(QStringLiteral("Would you like to overwrite ") + name + u'?',
+                answer = m_prompts.MsgBox(QStringLiteral("Would you like to overwrite ") + name + u'?',
                                            MsgStyle::YesNo, QStringLiteral("Overwrite?"));
             });
         else
@@ -327,6 +358,9 @@ private:
         m_forms.assign(columns, ValueForm::Quoted);
         std::vector<ColumnType> types(columns);
         std::vector<QString> names(columns);
+        m_sourceFields.clear();
+        for (int j = 0; j < columns; ++j)
+            m_sourceFields.push_back(m_reader->Fields(j));
         for (int j = 0; j < columns; ++j) {
             yieldAt(L.columnYield);
             step(L.columnEntry, [&] {
@@ -358,9 +392,12 @@ private:
             ++table().rowsRead;
             // A row the reader failed on holds values of the row before:
             // it has had its box and is not sent.
-            if (readable)
+            if (readable) {
+                if (m_observer)
+                    m_observer->rowRead(m_reader->currentRow());
                 sendRow(insertStart);
-            readable = rowStep(L.moveNext, [&] { m_reader->MoveNext(); });
+            }
+            readable = readNext();
         }
     }
 
@@ -445,7 +482,17 @@ private:
 
     // Commits the open transaction, whose rows are accepted with it.
     void commitRows(const RowBatch& rows) {
-        const bool committed = step(L.executeInsert, [&] { m_target->CommitTrans(); });
+        if (m_observer)
+            m_observer->committing();
+        const bool committed = step(L.executeInsert, [&] {
+            try {
+                m_target->CommitTrans();
+            } catch (const DbError& e) {
+                if (e.isCommunicationLinkFailure())
+                    table().rowsLostInDoubt(rows.size(), lostWhileCommitting);
+                throw;
+            }
+        });
         for (int i = 0; i < rows.size(); ++i) {
             if (committed)
                 rowAccepted(rows.digest(i));
@@ -489,9 +536,13 @@ private:
         if (m_observer)
             m_observer->sending(sql);
         Connection& target = *m_target;
-        m_inFlight = std::async(std::launch::async, [&target, sql = std::move(sql)] {
+        m_committing = false;
+        m_inFlight = std::async(std::launch::async, [&target, sql = std::move(sql), this] {
             target.BeginTrans();
             target.Execute(sql);
+            if (m_observer)
+                m_observer->committing();
+            m_committing = true;  // read once the future is through
             target.CommitTrans();
         });
     }
@@ -509,6 +560,8 @@ private:
                 rowAccepted(sent.digest(i));
             return;
         } catch (const DbError& e) {
+            if (m_committing && e.isCommunicationLinkFailure())
+                table().rowsLostInDoubt(sent.size(), lostWhileCommitting);
             endIfLinkLost(e);
         }
         step(L.executeInsert, [&] {
@@ -617,14 +670,18 @@ private:
     }
 
     // Reads the copied table back and compares it with the rows the target
-    // accepted, without regard to their order.
+    // accepted, without regard to their order; then has each server profile
+    // its own copy, which does not rest on this program's reading.
     void verify(const QString& name) {
         Verification& v = table().verification;
         if (m_observer)
             m_observer->beforeVerifying(name);
+        std::vector<Field> targetFields;
         try {
             Recordset back;
             back.Open(QStringLiteral("SELECT * FROM ") + quotedName(name, d.target.quote), *m_target, -1, -1, &ui.yield);
+            for (int i = 0; i < back.fieldCount(); ++i)
+                targetFields.push_back(back.Fields(i));
             RowDigests arrived;
             long long row = 0;
             while (!back.isEOF()) {
@@ -635,12 +692,41 @@ private:
             }
             back.Close();
             v.rowsDiffering = m_expected.rowsDifferingFrom(arrived);
-            v.result = v.rowsDiffering == 0 ? Verification::Result::Verified : Verification::Result::Differs;
         } catch (const Interrupted&) {
             throw;
         } catch (const std::exception& e) {
             v.result = Verification::Result::CouldNotCheck;
-            v.problem = messageOf(e);
+            v.problem = QStringLiteral("reading the copy back failed: ") + messageOf(e);
+            return;
+        }
+        const TableProfile profile(m_sourceFields, d.source.profile, targetFields, d.target.profile, table().rowsFailed);
+        std::vector<Value> sourceFigures, targetFigures;
+        if (!profileOf(*m_source, profile.sourceQuery(name), sourceFigures, QStringLiteral("the source")) ||
+            !profileOf(*m_target, profile.targetQuery(name), targetFigures, QStringLiteral("the target")))
+            return;
+        v.profileDifferences = profile.differences(sourceFigures, targetFigures);
+        v.notCompared = profile.notCompared();
+        v.result = v.rowsDiffering == 0 && v.profileDifferences.isEmpty() ? Verification::Result::Verified
+                                                                           : Verification::Result::Differs;
+    }
+
+    // One side's profile of its copy; false, with the reason in the
+    // account, when its server could not compute it.
+    bool profileOf(Connection& c, const QString& sql, std::vector<Value>& figures, const QString& side) {
+        try {
+            Recordset rs;
+            rs.Open(sql, c, -1, -1, &ui.yield);
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                figures.push_back(rs.Fields(i).Value);
+            rs.Close();
+            return true;
+        } catch (const Interrupted&) {
+            throw;
+        } catch (const std::exception& e) {
+            Verification& v = table().verification;
+            v.result = Verification::Result::CouldNotCheck;
+            v.problem = side + QStringLiteral("'s profile query failed: ") + messageOf(e);
+            return false;
         }
     }
 
@@ -684,11 +770,13 @@ private:
     const TransferLines& L;
     TableManagerUi& ui;
     StatementObserver* m_observer;
+    TimedPrompts m_prompts;
     QString m_statement;  // the statement being built or last sent, for the error box
     Guard m_guard;
     std::optional<Connection> m_source, m_target;
     std::optional<ReadAhead> m_reader;
     std::vector<ValueForm> m_forms;
+    std::vector<Field> m_sourceFields;  // the source's columns, for the profile
     LiteralSyntax m_syntax;
     FailureStorm m_storm;
     TransferAccount m_account;
@@ -704,6 +792,7 @@ private:
     std::optional<ParameterStatement> m_prepared;  // the fast copy's INSERT into iAnywhere
     std::vector<BoundValue> m_rowValues;           // the values it is given, row by row
     RowBatch m_sending;             // the batch in flight into MySQL
+    bool m_committing = false;      // the batch in flight got as far as its COMMIT
     std::future<void> m_inFlight;   // its INSERT and commit; last, so it ends before the connections go
     bool m_inTransaction = false;
     int m_rowsInTransaction = 0;  // rows sent into iAnywhere since the last commit

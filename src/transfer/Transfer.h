@@ -1,7 +1,9 @@
 #pragma once
 #include "tables/TableManagerUi.h"
 #include "transfer/TransferDirection.h"
+#include "connect/Field.h"
 #include <QString>
+#include <vector>
 
 namespace tw {
 
@@ -13,6 +15,12 @@ public:
     virtual void sending(const QString& sql) = 0;
     // Just before a copied table is read back to be checked.
     virtual void beforeVerifying(const QString& table) { (void)table; }
+    // Each source row as read, before the transfer takes its values: a
+    // test may change one, as a faulty reading would.
+    virtual void rowRead(std::vector<Field>& row) { (void)row; }
+    // Just before fast copy commits a batch; into MySQL on the thread that
+    // sends the batch.
+    virtual void committing() {}
 };
 
 // Copies the tables selected in the direction's source list, bottom entry

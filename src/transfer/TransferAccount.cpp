@@ -12,13 +12,21 @@ QString secondsText(double s) { return QString::number(s, 'f', 1) + QStringLiter
 
 QString verificationText(const TableAccount& t) {
     switch (t.verification.result) {
-    case Verification::Result::Verified:
-        return t.rowsFailed > 0 ? rows(t.rowsFailed) + QStringLiteral(" rejected, the rest verified")
-                                : QStringLiteral("verified");
-    case Verification::Result::Differs:
-        return QStringLiteral("differs: ") + rows(t.verification.rowsDiffering) + QStringLiteral(" differ");
+    case Verification::Result::Verified: {
+        const QString partly =
+            t.verification.notCompared.isEmpty() ? QString() : QStringLiteral(" (") + t.verification.notCompared + u')';
+        return t.rowsFailed > 0 ? rows(t.rowsFailed) + QStringLiteral(" rejected, the rest verified") + partly
+                                : QStringLiteral("verified") + partly;
+    }
+    case Verification::Result::Differs: {
+        QStringList what;
+        if (t.verification.rowsDiffering > 0)
+            what << rows(t.verification.rowsDiffering) + QStringLiteral(" differ");
+        what << t.verification.profileDifferences;
+        return QStringLiteral("differs: ") + what.join(QStringLiteral("; "));
+    }
     case Verification::Result::CouldNotCheck:
-        return QStringLiteral("not verified: ") + t.verification.problem;
+        return QStringLiteral("not checked: ") + t.verification.problem;
     case Verification::Result::NotChecked:
         break;
     }
@@ -34,8 +42,14 @@ void TableAccount::rowFailed(const QString& message) {
         ++firstFailureShared;
 }
 
+void TableAccount::rowsLostInDoubt(long long rows, const QString& because) {
+    rowsInDoubt += rows;
+    if (inDoubtBecause.isEmpty())
+        inDoubtBecause = because;
+}
+
 QString TransferAccount::summary() const {
-    long long copiedTables = 0, accepted = 0, failed = 0, differing = 0, skipped = 0;
+    long long copiedTables = 0, accepted = 0, failed = 0, inDoubt = 0, differing = 0, skipped = 0, tablesDiffering = 0;
     bool allVerified = true;
     for (const TableAccount& t : tables) {
         if (!t.copied()) {
@@ -45,17 +59,25 @@ QString TransferAccount::summary() const {
         ++copiedTables;
         accepted += t.rowsAccepted;
         failed += t.rowsFailed;
-        if (t.verification.result == Verification::Result::Differs)
+        inDoubt += t.rowsInDoubt;
+        if (t.verification.result == Verification::Result::Differs) {
             differing += t.verification.rowsDiffering;
+            tablesDiffering += t.verification.rowsDiffering == 0;
+        }
         allVerified = allVerified && t.verification.result == Verification::Result::Verified;
     }
     QString line = count(copiedTables) + (copiedTables == 1 ? QStringLiteral(" table, ") : QStringLiteral(" tables, ")) +
                    rows(accepted) + QStringLiteral(" copied");
     if (failed > 0)
         line += QStringLiteral(", ") + rows(failed) + QStringLiteral(" rejected");
+    if (inDoubt > 0)
+        line += QStringLiteral(", ") + rows(inDoubt) + QStringLiteral(" in doubt");
     if (differing > 0)
         line += QStringLiteral(", ") + rows(differing) + QStringLiteral(" differ");
-    else if (allVerified && copiedTables > 0)
+    if (tablesDiffering > 0)
+        line += QStringLiteral(", ") + count(tablesDiffering) +
+                (tablesDiffering == 1 ? QStringLiteral(" table differs") : QStringLiteral(" tables differ"));
+    if (differing == 0 && tablesDiffering == 0 && allVerified && copiedTables > 0)
         line += failed > 0 ? QStringLiteral(", the rest verified") : QStringLiteral(" and verified");
     if (skipped > 0)
         line += QStringLiteral(", ") + count(skipped) + (skipped == 1 ? QStringLiteral(" table skipped") : QStringLiteral(" tables skipped"));
@@ -81,6 +103,10 @@ QString TransferAccount::details() const {
         if (t.rowsFailed > 0)
             text += QStringLiteral(" (first failure, shared by ") + rows(t.firstFailureShared) + QStringLiteral(": ") +
                     t.firstFailure + u')';
+        if (t.rowsInDoubt > 0)
+            text += QStringLiteral(", ") + count(t.rowsInDoubt) + QStringLiteral(" in doubt (") + t.inDoubtBecause + u')';
+        if (!t.readFailure.isEmpty())
+            text += QStringLiteral("; the read failed after ") + rows(t.rowsRead) + QStringLiteral(": ") + t.readFailure;
         text += QStringLiteral("; ") + verificationText(t) + QStringLiteral("; ") + secondsText(t.seconds);
         if (t.seconds > 0)
             text += QStringLiteral(", ") + count((long long)(double(t.rowsRead) / t.seconds)) + QStringLiteral(" rows/s");

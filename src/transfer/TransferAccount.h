@@ -1,15 +1,21 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace tw {
 
 // Whether a copied table holds what was read from the source, less the rows
 // the target rejected.
+// Two checks: the rows read back from the target against the rows as read
+// from the source (digests), and each server's own profile of its copy
+// (counts, sums, lengths, extremes), which also catches a fault in reading.
 struct Verification {
     enum class Result { NotChecked, Verified, Differs, CouldNotCheck } result = Result::NotChecked;
     long long rowsDiffering = 0;
-    QString problem;  // why it could not be checked
+    QStringList profileDifferences;  // "column f: 1 NULL in the source, 4 in the target"
+    QString notCompared;             // what of the profiles could not be compared, and why
+    QString problem;                 // why it could not be checked
 };
 
 // What happened to one table of a transfer.
@@ -22,10 +28,16 @@ struct TableAccount {
     long long rowsFailed = 0;
     QString firstFailure;             // the first failed row's message
     long long firstFailureShared = 0;  // failed rows with that same message
+    // Rows whose fate the program cannot know: the connection was lost
+    // while they were sent or committed, so they may or may not be there.
+    long long rowsInDoubt = 0;
+    QString inDoubtBecause;
+    QString readFailure;  // why the source could not be read to its end
     Verification verification;
     double seconds = 0;
 
     void rowFailed(const QString& message);
+    void rowsLostInDoubt(long long rows, const QString& because);
     bool copied() const { return skipped.isEmpty(); }
 };
 

@@ -11,7 +11,15 @@ const DatabaseSide& mySqlSide() {
                                    .backslashEscapes = true,
                                    .readsSqlMode = true,
                                    .readsKeyChunks = true,
-                                   .multiRowInsert = true};
+                                   .multiRowInsert = true,
+                                   .profile = {.quote = u'`',
+                                               .characters = QStringLiteral("CHAR_LENGTH(%1)"),
+                                               .bytes = QStringLiteral("LENGTH(%1)"),
+                                               .exactCast = QStringLiteral("CAST(%1 AS DECIMAL(%2,%3))"),
+                                               .widestExact = 65,
+                                               .widestScale = 30,
+                                               .doubleCast = QStringLiteral("CAST(%1 AS DOUBLE)"),
+                                               .integerCast = QStringLiteral("CAST(%1 AS SIGNED)")}};
     return side;
 }
 
@@ -24,7 +32,15 @@ const DatabaseSide& iAnywhereSide() {
                                    .backslashEscapes = true,
                                    .readsSqlMode = false,
                                    .readsKeyChunks = false,
-                                   .multiRowInsert = false};
+                                   .multiRowInsert = false,
+                                   .profile = {.quote = u'"',
+                                               .characters = QStringLiteral("LENGTH(%1)"),
+                                               .bytes = QStringLiteral("BYTE_LENGTH(%1)"),
+                                               .exactCast = QStringLiteral("CAST(%1 AS NUMERIC(%2,%3))"),
+                                               .widestExact = 127,
+                                               .widestScale = 127,
+                                               .doubleCast = QStringLiteral("CAST(%1 AS DOUBLE)"),
+                                               .integerCast = QStringLiteral("CAST(%1 AS INTEGER)")}};
     return side;
 }
 

@@ -3,6 +3,7 @@
 #include "connect/Field.h"
 #include "tables/TableManagerUi.h"
 #include "transfer/Literals.h"
+#include "transfer/TableProfile.h"
 #include "transfer/TypeMaps.h"
 #include <QString>
 #include <array>
@@ -24,6 +25,7 @@ struct DatabaseSide {
     // comparisons and LIMIT), since the driver holds each result whole.
     bool readsKeyChunks;
     bool multiRowInsert;  // INSERT takes many rows (SQL Anywhere before 17 takes one)
+    ProfileDialect profile;  // how the check's aggregates are written
 };
 
 const DatabaseSide& mySqlSide();

@@ -1,70 +1,10 @@
 #include "StandinTest.h"
-#include <sqlite3.h>
-#include <cmath>
+#include "TakingTurns.h"
 
 namespace {
 
-// One column of every iAnywhere type, two values it holds, and how a value
-// read through the driver is compared with what the database file holds,
-// read by SQLite itself, apart from the driver.
-enum class Compare { Text, Number, Double, Bit, Bytes };
-
-struct TypedColumn {
-    const char* name;
-    const char* type;
-    const char* value;
-    const char* other;
-    Compare compare;
-};
-
-const TypedColumn columns[] = {
-    {"bt", "BIT NULL", "1", "0", Compare::Bit},
-    {"ti", "TINYINT", "255", "0", Compare::Text},
-    {"si", "SMALLINT", "-32768", "32767", Compare::Text},
-    {"i", "INTEGER", "-2147483648", "2147483647", Compare::Text},
-    {"bi", "BIGINT", "-9223372036854775808", "9223372036854775807", Compare::Text},
-    {"bu", "UNSIGNED BIGINT", "18446744073709551615", "1", Compare::Number},
-    {"nu", "NUMERIC(20,6)", "-12345678901234.123456", "0.000001", Compare::Number},
-    {"nd", "NUMERIC", "1.5", "-7", Compare::Number},
-    {"de", "DECIMAL(10,2)", "99999999.99", "-0.01", Compare::Number},
-    {"mo", "MONEY", "123.4567", "-1", Compare::Number},
-    {"re", "REAL", "16777216", "-0.5", Compare::Double},
-    {"db", "DOUBLE", "0.1", "-1.7976931348623157e308", Compare::Double},
-    {"d", "DATE", "'2024-02-29'", "'0001-01-01'", Compare::Text},
-    {"tm", "TIME", "'23:59:59'", "'00:00:00'", Compare::Text},
-    {"ts", "TIMESTAMP", "'2024-01-02 03:04:05.000001'", "'1999-12-31 23:59:59'", Compare::Text},
-    {"ch", "CHAR(5)", "'ab'", "'x'", Compare::Text},
-    {"vc", "VARCHAR(40)", "'Grüße 日本 🎉'", "''", Compare::Text},
-    {"lv", "LONG VARCHAR", "'it''s'", "'long'", Compare::Text},
-    {"nc", "NCHAR(3)", "'日本'", "'a'", Compare::Text},
-    {"nv", "NVARCHAR(10)", "'🎉'", "''", Compare::Text},
-    {"ln", "LONG NVARCHAR", "'x'", "''", Compare::Text},
-    {"bn", "BINARY(3)", "0x00ff7f", "0x010203", Compare::Bytes},
-    {"vb", "VARBINARY(8)", "0x00ff7f80", "0x", Compare::Bytes},
-    {"lb", "LONG BINARY", "0x00", "0x5c27", Compare::Bytes},
-};
-
-const char* const turns[] = {"value", nullptr, "other", nullptr, "value", "value", nullptr, "value"};
-
-// What the file holds for a column, row by row: its text, bytes as hex
-// digits, NULL as the test environment writes it.
-std::vector<QString> heldInTheFile(const QString& path, const TypedColumn& c) {
-    sqlite3* db = nullptr;
-    std::vector<QString> held;
-    EXPECT_EQ(sqlite3_open_v2(path.toUtf8(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    const QString value = c.compare == Compare::Bytes    ? "hex(\"%1\")"
-                                                         : "\"%1\"";
-    const QString sql = "SELECT " + value + ", \"%1\" IS NULL FROM turns ORDER BY id";
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.arg(c.name).toUtf8(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
-        held.push_back(sqlite3_column_int(stmt, 1)           ? twtest::nullText
-                       : c.compare == Compare::Double ? QString::number(sqlite3_column_double(stmt, 0), 'g', 17)
-                                                      : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return held;
-}
+using twtest::HeldAs;
+using twtest::TypedColumn;
 
 // "007.50" and "7.5" are the same number.
 QString numberForm(QString t) {
@@ -81,49 +21,43 @@ void expectSame(const TypedColumn& c, const tw::Value& read, const QString& held
     ASSERT_EQ(read.isNull(), held == twtest::nullText);
     if (read.isNull())
         return;
-    switch (c.compare) {
-    case Compare::Text: EXPECT_EQ(read.toText(), held); break;
-    case Compare::Number: EXPECT_EQ(numberForm(read.toText()), numberForm(held)); break;
-    case Compare::Double: EXPECT_EQ(read.toDouble(), held.toDouble()); break;
-    case Compare::Bit: EXPECT_EQ(read.toBool() ? "1" : "0", held); break;
-    case Compare::Bytes: EXPECT_EQ(QString::fromLatin1(read.toBytes().toHex().toUpper()), held); break;
+    switch (c.held) {
+    case HeldAs::Text: EXPECT_EQ(read.toText(), held); break;
+    case HeldAs::Number: EXPECT_EQ(numberForm(read.toText()), numberForm(held)); break;
+    case HeldAs::Double: EXPECT_EQ(read.toDouble(), held.toDouble()); break;
+    case HeldAs::Bit: EXPECT_EQ(read.toBool() ? "1" : "0", held); break;
+    case HeldAs::Bytes: EXPECT_EQ(QString::fromLatin1(read.toBytes().toHex().toUpper()), held); break;
     }
 }
 
 class StandinNullsTakingTurnsTest : public StandinTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(StandinNullsTakingTurnsTest, EveryValueAfterANullIsReadAsTheFileHoldsIt) {
-    QString create = "CREATE TABLE turns (id INTEGER";
-    for (const TypedColumn& c : columns)
-        create += QString(", \"%1\" %2").arg(c.name, c.type);
-    run(create + ")");
-    for (int row = 0; row < int(std::size(turns)); ++row) {
-        QString insert = QString("INSERT INTO turns VALUES (%1").arg(row + 1);
-        for (const TypedColumn& c : columns)
-            insert += ", " + QString(!turns[row] ? "NULL" : turns[row] == QString("value") ? c.value : c.other);
-        run(insert + ")");
-    }
+    const auto& columns = twtest::iAnywhereColumns;
+    const QString table = GetParam() ? "turns_bound" : "turns_each";
+    run(twtest::createTurns(table, columns));
+    for (const QString& insert : twtest::insertTurns(table, columns))
+        run(insert);
 
-    tw::Connection c = twtest::openStandin(db->connectString());
-    c.Close();
+    tw::Connection c;
     c.BindsColumns = GetParam();
     c.Provider = "MSDASQL";
     c.Open(db->connectString());
-    tw::Recordset rs = c.Execute("SELECT * FROM turns ORDER BY id");
-    std::vector<std::vector<QString>> held;
-    for (const TypedColumn& col : columns)
-        held.push_back(heldInTheFile(db->filePath(), col));
-    for (size_t row = 0; row < std::size(turns); ++row) {
+    tw::Recordset rs = c.Execute("SELECT * FROM " + table + " ORDER BY id");
+    const auto held = twtest::standinHolds(db->filePath(), table, columns);
+    ASSERT_EQ(held.size(), size_t(twtest::turnRows));
+    for (int row = 0; row < twtest::turnRows; ++row) {
         ASSERT_FALSE(rs.isEOF());
-        for (size_t i = 0; i < std::size(columns); ++i) {
+        for (size_t i = 0; i < columns.size(); ++i) {
             SCOPED_TRACE(QString("row %1, column %2").arg(row + 1).arg(columns[i].name).toStdString());
-            ASSERT_EQ(held[i].size(), std::size(turns));
-            EXPECT_EQ(rs.Fields(int(i) + 1).Value.isNull(), turns[row] == nullptr);
-            expectSame(columns[i], rs.Fields(int(i) + 1).Value, held[i][row]);
+            EXPECT_EQ(rs.Fields(int(i) + 1).Value.isNull(), twtest::isNullTurn(row));
+            expectSame(columns[i], rs.Fields(int(i) + 1).Value, held[row][int(i)]);
         }
         rs.MoveNext();
     }
     EXPECT_TRUE(rs.isEOF());
+    rs.Close();
+    c.Close();
 }
 
 INSTANTIATE_TEST_SUITE_P(BoundAndValueByValue, StandinNullsTakingTurnsTest, ::testing::Values(true, false),
