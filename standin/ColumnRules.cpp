@@ -26,21 +26,36 @@ std::string quotedName(const std::string& name) {
 
 // One column definition: its significant tokens (positions in stmt) and the
 // token in all that ends it (the comma or the closing parenthesis).
-// Rounds what an exact column was given to its scale once the row is
+// An exact column of a created table, for its rounding trigger.
+struct ExactColumn {
+    std::string name;
+    std::string precisionScale;  // "p, s"
+};
+
+// Rounds what the exact columns were given to their scale once the row is
 // stored: SQLite keeps the text as it came, the server keeps the number.
-std::string roundingTriggers(const std::string& table, const std::string& column, const std::string& ps) {
+// One trigger a table, since each is compiled into every INSERT.
+std::string roundingTriggers(const std::string& table, const std::vector<ExactColumn>& columns) {
+    if (columns.empty())
+        return {};
     // Unique in the file, also after the table is renamed and its name used again.
     thread_local std::mt19937_64 random{std::random_device{}()};
     const std::string name = "sa_round_" + std::to_string(random());
-    const std::string q = quotedName(column), t = quotedName(table);
-    const std::string when = " FOR EACH ROW WHEN sa_exact_unrounded(NEW." + q + ", " + ps + ") BEGIN UPDATE " + t +
-                             " SET " + q + " = sa_exact_round(" + q + ", " + ps + ") WHERE rowid = NEW.rowid; END";
-    return "; CREATE TRIGGER " + quotedName(name + "_i") + " AFTER INSERT ON " + t + when + "; CREATE TRIGGER " +
-           quotedName(name + "_u") + " AFTER UPDATE OF " + q + " ON " + t + when;
+    std::string unrounded, rounded;
+    for (const ExactColumn& c : columns) {
+        const std::string q = quotedName(c.name);
+        unrounded += (unrounded.empty() ? "" : " OR ") + std::string("sa_exact_unrounded(NEW.") + q + ", " + c.precisionScale + ")";
+        rounded += (rounded.empty() ? "" : ", ") + q + " = sa_exact_round(" + q + ", " + c.precisionScale + ")";
+    }
+    const std::string t = quotedName(table);
+    const std::string body = " FOR EACH ROW WHEN " + unrounded + " BEGIN UPDATE " + t + " SET " + rounded +
+                             " WHERE rowid = NEW.rowid; END";
+    return "; CREATE TRIGGER " + quotedName(name + "_i") + " AFTER INSERT ON " + t + body + "; CREATE TRIGGER " +
+           quotedName(name + "_u") + " AFTER UPDATE ON " + t + body;
 }
 
 void applyColumnRules(std::string_view s, const std::vector<Token>& all, const std::vector<size_t>& stmt,
-                      const std::vector<size_t>& def, size_t endToken, const std::string& table, Edits& edits) {
+                      const std::vector<size_t>& def, size_t endToken, std::vector<ExactColumn>& exact, Edits& edits) {
     const Token& first = all[stmt[def.front()]];
     for (std::string_view w : {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"})
         if (isWord(s, first, w))
@@ -99,7 +114,7 @@ void applyColumnRules(std::string_view s, const std::vector<Token>& all, const s
         for (size_t j = typeFirst + 1; j <= typeLast; ++j)
             edits.remove.insert(j);
         after += " CHECK (sa_exact(" + quotedName(column) + ", " + ps + ") = 1)";
-        edits.trailing += roundingTriggers(table, column, ps);
+        exact.push_back({column, ps});
     }
 }
 }
@@ -134,15 +149,18 @@ void applyCreateTableRules(std::string_view s, const std::vector<Token>& all, co
     ++k;
     int depth = 0;
     std::vector<size_t> def;
+    std::vector<ExactColumn> exact;
     for (; k < stmt.size(); ++k) {
         const Token& t = all[stmt[k]];
         const bool ends = depth == 0 && (isPunctuation(s, t, ',') || isPunctuation(s, t, ')'));
         if (ends) {
             if (!def.empty())
-                applyColumnRules(s, all, stmt, def, stmt[k], table, edits);
+                applyColumnRules(s, all, stmt, def, stmt[k], exact, edits);
             def.clear();
-            if (isPunctuation(s, t, ')'))
+            if (isPunctuation(s, t, ')')) {
+                edits.trailing += roundingTriggers(table, exact);
                 return;
+            }
             continue;
         }
         if (isPunctuation(s, t, '('))

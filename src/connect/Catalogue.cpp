@@ -10,11 +10,12 @@ const QString odbcProvider = QStringLiteral("MSDASQL");
 
 // The checks answer one question: does the connection open. Every failure
 // of the open means it does not.
-bool opens(const QString& provider, const QString& connectString, bool mysqlSide, QString* reason, Yield* yield) {
+bool opens(const QString& provider, QString (*connectString)(const ProfileFields&), const ProfileFields& profile,
+           bool mysqlSide, QString* reason, Yield* yield) {
     Connection connection;
     try {
         connection.Provider = provider;
-        connection.Open(connectString, yield);
+        connection.Open(connectString(profile), yield);
         if (reason)
             reason->clear();
         return true;
@@ -29,11 +30,11 @@ bool opens(const QString& provider, const QString& connectString, bool mysqlSide
 }
 
 bool MySQLConnects(const ProfileFields& profile, QString* reason, Yield* whileWaiting) {
-    return opens({}, MySQLConnectString(profile), true, reason, whileWaiting);
+    return opens({}, MySQLConnectString, profile, true, reason, whileWaiting);
 }
 
 bool SybaseConnects(const ProfileFields& profile, QString* reason, Yield* whileWaiting) {
-    return opens(odbcProvider, SybaseConnectString(profile), false, reason, whileWaiting);
+    return opens(odbcProvider, SybaseConnectString, profile, false, reason, whileWaiting);
 }
 
 void ListMySQLTables(const ProfileFields& profile, TableList& list, Yield& yield) {

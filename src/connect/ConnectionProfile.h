@@ -35,7 +35,12 @@ private:
     std::array<QString, allProfileFields.size()> m_texts;
 };
 
+// The MySQL connection string. A port that is not a number from 1 to 65535
+// raises DbError before anything connects: the driver would read "0" or
+// "abc" as 3306 and wrap "70000" round to 4464, reaching another server.
 QString MySQLConnectString(const ProfileFields& profile);
+// Why a port field's text is no port, or empty when it is one.
+QString portProblem(const QString& port);
 QString SybaseConnectString(const ProfileFields& profile);
 
 }

@@ -9,6 +9,9 @@ QString mysqlDriverRegistrationCommand(const QString& driverLibrary) {
 }
 
 QString connectionFailureReason(const std::exception& failure, bool mysqlSide) {
+    const auto* db = dynamic_cast<const DbError*>(&failure);
+    if (db && db->records().empty())  // the program's own reason, given before any driver was asked
+        return db->message();
     if (mysqlSide && !odbcDriverRegistered(mysqlDriverName)) {
         const QString library = installedMySqlDriverLibrary();
         const QString missing = QStringLiteral("No ODBC driver is registered under the name \"%1\". ").arg(mysqlDriverName);
@@ -19,7 +22,7 @@ QString connectionFailureReason(const std::exception& failure, bool mysqlSide) {
         return missing + QStringLiteral("Register the installed driver under that name with: ") +
                mysqlDriverRegistrationCommand(library);
     }
-    if (const auto* db = dynamic_cast<const DbError*>(&failure))
+    if (db)
         return db->message();
     return QString::fromUtf8(failure.what());
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <array>
 #include <functional>
+#include <set>
 
 class QLineEdit;
 
@@ -16,6 +17,7 @@ class ProfileBinding : public QObject, public ProfileFields {
     Q_OBJECT
 public:
     ProfileBinding(std::array<QLineEdit*, 6> edits, SettingsStore& store, QObject* parent = nullptr);
+    ~ProfileBinding() override;
 
     QString text(ProfileField field) const override;
     void setText(ProfileField field, const QString& text) override;
@@ -27,8 +29,11 @@ public:
     // writes it straight back.
     void load();
 
-    // Told once a run, the first time the store cannot be read or written:
-    // the fields keep their text for the run, but it will not be there next time.
+    // Told once a run for each kind of trouble the store meets, whichever
+    // window's write met it: a file that cannot be read (what is typed is
+    // kept from now on), one that cannot be written (what is typed will not
+    // be there next time), a lock another program holds (what is typed is
+    // kept once it is free).
     void onStoreProblem(std::function<void(const QString& message)> tell) { m_tell = std::move(tell); }
     void tellStoreProblemOnce();
 
@@ -37,7 +42,7 @@ private:
     std::array<QLineEdit*, 6> m_edits;
     SettingsStore& m_store;
     std::function<void(const QString&)> m_tell;
-    bool m_told = false;
+    std::set<SettingsStore::Trouble> m_told;
 };
 
 }

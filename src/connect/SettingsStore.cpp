@@ -2,7 +2,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
+#include <QTimer>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -60,30 +62,90 @@ private:
 SettingsStore::SettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrano"))) {
     m_settings->sync();  // read what is on disk now, not what an earlier store of this process cached
-    m_problem = unreadableReason(fileName());
-    if (m_problem.isEmpty() && m_settings->status() != QSettings::NoError)
-        m_problem = QStringLiteral("it could not be read");
+    // A file the system will not open cannot be written either; one whose
+    // text is garbled is written over, and kept from then on.
+    if (const QString why = unreadableReason(fileName()); !why.isEmpty()) {
+        m_trouble = Trouble::Unwritable;
+        m_problem = why;
+    } else if (m_settings->status() != QSettings::NoError) {
+        m_trouble = Trouble::Unreadable;
+        m_problem = QStringLiteral("its text is not in the form of a settings file");
+    }
 }
 
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::GetSetting(const QString& key, const QString& defaultValue) const {
+    if (const auto pending = m_pending.find(key); pending != m_pending.end())
+        return pending->second;
     return m_settings->value(section + u'/' + key, defaultValue).toString();
 }
 
-bool SettingsStore::contains(const QString& key) const { return m_settings->contains(section + u'/' + key); }
+bool SettingsStore::contains(const QString& key) const {
+    return m_pending.count(key) > 0 || m_settings->contains(section + u'/' + key);
+}
 
 QString SettingsStore::fileName() const { return m_settings->fileName(); }
 
 bool SettingsStore::SaveSetting(const QString& key, const QString& value) {
+    if (!m_pending.empty() || lockedByAnother()) {
+        m_pending[key] = value;
+        if (!m_retry) {
+            m_retry = std::make_unique<QTimer>();
+            m_retry->setInterval(250);
+            QObject::connect(m_retry.get(), &QTimer::timeout, [this] { retryPending(); });
+        }
+        if (!m_retry->isActive()) {
+            m_lockedSince.start();
+            m_retry->start();
+        }
+        return false;
+    }
+    return write(key, value);
+}
+
+// The lock QSettings takes for each write, looked at without waiting: held
+// by another program, the write would wait as long as it holds it.
+bool SettingsStore::lockedByAnother() const {
+    QLockFile probe(fileName() + QStringLiteral(".lock"));
+    return !probe.tryLock(0) && probe.error() == QLockFile::LockFailedError;
+}
+
+void SettingsStore::retryPending() {
+    if (lockedByAnother()) {
+        if (m_lockedSince.elapsed() >= 1000 && m_trouble != Trouble::Locked)
+            troubled(Trouble::Locked, QStringLiteral("another program holds its lock"));
+        return;
+    }
+    m_retry->stop();
+    const std::map<QString, QString> pending = std::exchange(m_pending, {});
+    for (const auto& [key, value] : pending)
+        write(key, value);
+    if (m_trouble == Trouble::Locked) {
+        m_trouble = Trouble::None;
+        m_problem.clear();
+    }
+}
+
+bool SettingsStore::write(const QString& key, const QString& value) {
     OwnerOnlyUmask ownerOnly;  // also for the lock file the write makes beside the file
     bool written = restrictToOwner();
     m_settings->setValue(section + u'/' + key, value);
     m_settings->sync();
-    written = written && m_settings->status() == QSettings::NoError && restrictToOwner();
+    // A format error is the old text's, which this write replaced.
+    written = written && m_settings->status() != QSettings::AccessError && restrictToOwner();
     if (!written)
-        m_problem = unwritableReason(fileName());
+        troubled(Trouble::Unwritable, unwritableReason(fileName()));
+    else if (m_trouble == Trouble::Unreadable)
+        m_trouble = Trouble::None;  // written over: kept from now on
     return written;
+}
+
+void SettingsStore::troubled(Trouble trouble, const QString& why) {
+    m_trouble = trouble;
+    m_problem = why;
+    if (m_tell)
+        m_tell();
 }
 
 // Creates the file owner-only before the first write, and keeps it so after

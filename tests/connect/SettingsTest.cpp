@@ -4,7 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QElapsedTimer>
+#include <QLockFile>
 #include <QSettings>
+#include <QTimer>
+#include <sys/wait.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <QProcess>
@@ -206,6 +210,39 @@ TEST_F(UnwritableSettingsTest, ASettingsPathThatIsAFolderIsToldAtStartUp) {
     EXPECT_EQ(edits[3]->text(), "secret");
 }
 
+TEST_F(UnwritableSettingsTest, AFileMadeUnwritableWhileTheProgramRunsIsToldAtTheNextWriteFromAnyWindow) {
+    actAsUser();
+    writeFile("[Tablewright]\nServer=db.example\n", 0600);
+    SettingsStore settings;
+    QStringList told;
+    ProfileBinding binding(edits, settings);
+    binding.onStoreProblem([&](const QString& message) { told << message; });
+    binding.load();
+    EXPECT_TRUE(told.isEmpty());
+    ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), 0400), 0);
+    // The table manager's own setting, not a field of the connection window.
+    EXPECT_FALSE(settings.SaveSetting("FastCopy", "True"));
+    EXPECT_FALSE(settings.SaveSetting("FastCopy", "False"));
+    ASSERT_EQ(told.size(), 1) << told.join(" | ").toStdString();
+    EXPECT_TRUE(told[0].startsWith("Tablewright cannot keep its settings in " + file() + ": Permission denied."));
+    EXPECT_EQ(settings.GetSetting("FastCopy", ""), "False");
+}
+
+TEST_F(UnwritableSettingsTest, AGarbledFileIsToldAsUnreadAndIsWrittenOver) {
+    actAsUser();
+    writeFile("[Tablewright\nServer=db.example\n", 0600);
+    SettingsStore settings;
+    EXPECT_EQ(settings.trouble(), SettingsStore::Trouble::Unreadable);
+    const QStringList told = typeIntoTheFields(settings);
+    ASSERT_EQ(told.size(), 1) << told.join(" | ").toStdString();
+    EXPECT_EQ(told[0], "Tablewright could not read its settings in " + file() +
+                           ": its text is not in the form of a settings file.\r\rThe fields start from their "
+                           "defaults; what you type from now on is kept.");
+    SettingsStore nextRun;
+    EXPECT_EQ(nextRun.trouble(), SettingsStore::Trouble::None) << fileText().toStdString();
+    EXPECT_EQ(nextRun.GetSetting("User", ""), "ad");
+}
+
 TEST_F(UnwritableSettingsTest, FoldersAndFileAreTheOwnersOnlyWhateverTheUmask) {
     const QString deeper = folder + "/config/tablewright";
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, deeper);
@@ -218,6 +255,54 @@ TEST_F(UnwritableSettingsTest, FoldersAndFileAreTheOwnersOnlyWhateverTheUmask) {
     EXPECT_EQ(modeOf(folder + "/config"), 0700u);
     EXPECT_EQ(modeOf(deeper), 0700u);
     EXPECT_EQ(modeOf(deeper + "/Veltrano.ini"), 0600u);
+}
+
+// Another program (here a child process) holds the settings' lock for a
+// while: typing neither waits for it nor loses what was typed.
+TEST_F(SettingsTest, ALockHeldByAnotherProgramNeitherFreezesTheWindowNorLosesTheValue) {
+    ProfileBinding binding(edits, store());
+    QStringList told;
+    binding.onStoreProblem([&](const QString& message) { told << message; });
+    binding.load();
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        QLockFile lock(store().fileName() + ".lock");
+        const char locked = lock.tryLock(0) ? 'y' : 'n';
+        (void)!::write(ready[1], &locked, 1);
+        ::sleep(5);
+        lock.unlock();
+        ::_exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(::read(ready[0], &locked, 1), 1);
+    ASSERT_EQ(locked, 'y');
+
+    edits[2]->setText("typed while locked");
+    int status = 0;
+    EXPECT_EQ(::waitpid(holder, &status, WNOHANG), 0) << "the write waited for the lock to be free";
+    EXPECT_EQ(binding.text(ProfileField::User), "typed while locked");
+    EXPECT_EQ(store().GetSetting("User", ""), "typed while locked");
+
+    // The window's events go on while the lock is held, and then the value is written.
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(20);
+    while (::waitpid(holder, &status, WNOHANG) == 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QElapsedTimer sinceFree;
+    sinceFree.start();
+    while (stored("User") != "typed while locked" && sinceFree.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(stored("User"), "typed while locked");
+    EXPECT_GT(ticks, 100) << "the window stopped answering while the lock was held";
+    ASSERT_EQ(told.size(), 1) << told.join(" | ").toStdString();
+    EXPECT_EQ(told[0], "Another program holds the lock of Tablewright's settings in " + store().fileName() +
+                           ".\r\rWhat you type is used now, and kept as soon as the lock is free.");
+    EXPECT_EQ(store().trouble(), SettingsStore::Trouble::None);
 }
 
 TEST(ConnectStringTest, DefaultsAndEmptyDataSourceName) {

@@ -224,6 +224,17 @@ TEST_F(Form1Test, AStoredPortThatNeverAnswersStillBringsUpTheWindowWithinTheBoun
     EXPECT_EQ(program.prompts.texts(), QStringList({mysqlFailure + "\r\r" + silence}));
 }
 
+TEST_F(Form1Test, AStoredPortThatIsNoPortIsToldAtStartAndByTheTest) {
+    storeWorkingProfile();
+    store->SaveSetting("Port", "70000");
+    Form1& f = openForm();
+    f.start();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.MySqlReason->text(), "Port must be a number from 1 to 65535");
+    f.PushButton5->click();
+    EXPECT_EQ(program.prompts.texts(), QStringList({mysqlFailure + "\r\rPort must be a number from 1 to 65535"}));
+}
+
 TEST_F(Form1Test, ButtonsAreDisabledWhileATestRunsAndBackAfterwards) {
     Form1& f = openForm();
     typeWorkingProfile();
