@@ -296,6 +296,7 @@ private:
                 return;
             }
             step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
+            markReplaced(name);
         }
         // Counted first for the bar; the read itself goes on to the end of
         // the data, whatever the count.
@@ -330,6 +331,10 @@ private:
             }
             finishTable(name);  // the table and the rows committed so far are there
             throw;
+        } catch (const StoppedAtQuestion&) {
+            abandonBatch();
+            finishTable(name);
+            throw;
         } catch (const StopRequested&) {
             finishBatch(insertStart);  // what was read before the Stop is kept
             finishTable(name);
@@ -338,6 +343,18 @@ private:
         finishTable(name);
         if (m_verifies)
             verify(name);
+    }
+
+    // A table this transfer copied earlier that the DROP just took away: on
+    // a target that ignores the case of names, beta2 replaces Beta2.
+    void markReplaced(const QString& name) {
+        for (size_t i = 0; i + 1 < m_account.tables.size(); ++i) {
+            TableAccount& earlier = m_account.tables[i];
+            const bool same = d.target.namesIgnoreCase ? earlier.name.compare(name, Qt::CaseInsensitive) == 0
+                                                       : earlier.name == name;
+            if (same && earlier.copied())
+                earlier.replacedBy = name;
+        }
     }
 
     // The list matched the name without regard to case; a server that
@@ -484,20 +501,57 @@ private:
     void commitRows(const RowBatch& rows) {
         if (m_observer)
             m_observer->committing();
-        const bool committed = step(L.executeInsert, [&] {
-            try {
-                m_target->CommitTrans();
-            } catch (const DbError& e) {
-                if (e.isCommunicationLinkFailure())
-                    table().rowsLostInDoubt(rows.size(), lostWhileCommitting);
-                throw;
-            }
-        });
-        for (int i = 0; i < rows.size(); ++i) {
-            if (committed)
-                rowAccepted(rows.digest(i));
+        try {
+            m_target->CommitTrans();
+        } catch (const Interrupted&) {
+            throw;
+        } catch (const std::exception& e) {
+            commitFailed(e, rows.size());
+            return;
+        }
+        for (int i = 0; i < rows.size(); ++i)
+            rowAccepted(rows.digest(i));
+    }
+
+    // A batch's COMMIT failed: its rows fail together, and a failure that
+    // repeats batch after batch (a full disk) is asked about once, as a
+    // row's is. Lost with the connection, they are in doubt.
+    void commitFailed(const std::exception& e, int rows) {
+        m_lastFailure = messageOf(e);
+        m_statement = QStringLiteral("COMMIT");  // what the box shows failed
+        const auto* db = dynamic_cast<const DbError*>(&e);
+        if (db && db->isCommunicationLinkFailure()) {
+            table().rowsLostInDoubt(rows, lostWhileCommitting);
+            m_guard.report(L.executeInsert, e);
+            endEarly();
+        }
+        for (int i = 0; i < rows; ++i)
+            table().rowFailed(m_lastFailure);
+        if (rows == 0 || m_storm.showBox(table().name, m_lastFailure, rows))
+            m_guard.report(L.executeInsert, e);
+    }
+
+    // Stopped at the storm's question: rows gathered for a batch are not
+    // sent; a batch on its way is settled, its failure not tried again row
+    // by row; rows an open transaction took are committed.
+    void abandonBatch() {
+        if (!d.target.multiRowInsert) {
+            commitTransaction();
+            return;
+        }
+        m_batch.clear();
+        if (!m_inFlight.valid())
+            return;
+        const RowBatch sent = std::exchange(m_sending, RowBatch());
+        try {
+            m_inFlight.get();
+            for (int i = 0; i < sent.size(); ++i)
+                rowAccepted(sent.digest(i));
+        } catch (const DbError& e) {
+            if (m_committing && e.isCommunicationLinkFailure())
+                table().rowsLostInDoubt(sent.size(), lostWhileCommitting);
             else
-                table().rowFailed(m_lastFailure);
+                m_guard.step(L.executeInsert, [&] { m_target->RollbackTrans(); });
         }
     }
 
@@ -569,12 +623,17 @@ private:
             m_target->BeginTrans();
         });
         RowBatch arrived;
-        for (int i = 0; i < sent.size(); ++i) {
-            m_statement = sent.singleRowInsert(insertStart, i);
-            if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
-                m_storm.rowSucceeded();
-                arrived.add({}, sent.digest(i));
+        try {
+            for (int i = 0; i < sent.size(); ++i) {
+                m_statement = sent.singleRowInsert(insertStart, i);
+                if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
+                    m_storm.rowSucceeded();
+                    arrived.add({}, sent.digest(i));
+                }
             }
+        } catch (const StoppedAtQuestion&) {
+            commitRows(arrived);  // the rows that went in before the answer stay
+            throw;
         }
         commitRows(arrived);
     }

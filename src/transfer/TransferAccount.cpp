@@ -49,11 +49,16 @@ void TableAccount::rowsLostInDoubt(long long rows, const QString& because) {
 }
 
 QString TransferAccount::summary() const {
-    long long copiedTables = 0, accepted = 0, failed = 0, inDoubt = 0, differing = 0, skipped = 0, tablesDiffering = 0;
+    long long copiedTables = 0, accepted = 0, failed = 0, inDoubt = 0, differing = 0, skipped = 0, tablesDiffering = 0,
+              replaced = 0;
     bool allVerified = true;
     for (const TableAccount& t : tables) {
         if (!t.copied()) {
             ++skipped;
+            continue;
+        }
+        if (!t.replacedBy.isEmpty()) {  // copied, then dropped for a later one: not in the target
+            ++replaced;
             continue;
         }
         ++copiedTables;
@@ -81,6 +86,9 @@ QString TransferAccount::summary() const {
         line += failed > 0 ? QStringLiteral(", the rest verified") : QStringLiteral(" and verified");
     if (skipped > 0)
         line += QStringLiteral(", ") + count(skipped) + (skipped == 1 ? QStringLiteral(" table skipped") : QStringLiteral(" tables skipped"));
+    if (replaced > 0)
+        line += QStringLiteral(", ") + count(replaced) +
+                (replaced == 1 ? QStringLiteral(" table replaced by a later one") : QStringLiteral(" tables replaced by later ones"));
     line += QStringLiteral(" in ") + secondsText(seconds);
     if (stopped)
         return QStringLiteral("Stopped: ") + line;
@@ -112,6 +120,8 @@ QString TransferAccount::details() const {
             text += QStringLiteral(", ") + count((long long)(double(t.rowsRead) / t.seconds)) + QStringLiteral(" rows/s");
         if (!t.readPath.isEmpty())
             text += QStringLiteral("; read ") + t.readPath;
+        if (!t.replacedBy.isEmpty())
+            text += QStringLiteral("; then replaced in the target by ") + t.replacedBy;
     }
     if (stopped) {
         long long sent = 0;

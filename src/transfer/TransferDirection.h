@@ -25,6 +25,7 @@ struct DatabaseSide {
     // comparisons and LIMIT), since the driver holds each result whole.
     bool readsKeyChunks;
     bool multiRowInsert;  // INSERT takes many rows (SQL Anywhere before 17 takes one)
+    bool namesIgnoreCase;  // "Beta2" and "beta2" name one table
     ProfileDialect profile;  // how the check's aggregates are written
 };
 

@@ -163,6 +163,52 @@ TEST(CommitLostTest, ABatchWhoseCommitLostItsConnectionIsInDoubtNotFailed) {
         << account.summary().toStdString();
 }
 
+// MySQL tells Beta2 and beta2 apart, iAnywhere does not: the second copy
+// replaces the first, and the account counts the tables that are there.
+TEST(CaseTwinTest, ATableReplacedByItsCaseTwinIsNotCountedAsCopied) {
+    TransferTest t(toIAnywhereCase, "tw_case_twins");
+    t.seedSource("Beta2", "id INT", {"1"});
+    t.seedSource("beta2", "id INT", {"1", "2"});
+    t.selectInSource({"Beta2", "beta2"});
+    t.rig.prompts.answerMsgBox(MsgAnswer::Yes);
+    t.send();
+
+    ASSERT_EQ(t.rig.prompts.shown.size(), 1u);
+    EXPECT_EQ(t.tablesIn(t.tc.target).size(), 1);
+    const TransferAccount& account = t.rig.transfer.accounts.at(0);
+    ASSERT_EQ(account.tables.size(), 2u);
+    EXPECT_TRUE(account.summary().contains(", 1 table replaced by a later one in ")) << account.summary().toStdString();
+    EXPECT_TRUE(account.summary().startsWith("1 table, ")) << account.summary().toStdString();
+    EXPECT_TRUE(account.details().contains("; then replaced in the target by ")) << account.details().toStdString();
+}
+
+// The source's session ends while its rows are read: a failure of the
+// read, not a rejected row.
+TEST(SourceLostTest, ALostSourceIsTheReadsFailureNotARejectedRow) {
+    TransferTest t(toIAnywhereCase, "tw_source_lost");
+    t.seedSource("big", "id INT PRIMARY KEY");
+    t.rig.mysql.exec("INSERT INTO big SELECT seq FROM seq_1_to_30000");
+    t.selectInSource({"big"});
+    bool killed = false;
+    t.rig.yield.onYield = [&](long long) {
+        if (!killed && t.rig.progress.value() >= 10) {
+            killed = true;
+            killMySqlSessions(t.rig);
+        }
+    };
+    t.send();
+
+    ASSERT_TRUE(killed);
+    const TableAccount& big = t.rig.transfer.accounts.at(0).tables.at(0);
+    EXPECT_EQ(big.rowsFailed, 0);
+    EXPECT_FALSE(big.readFailure.isEmpty());
+    EXPECT_EQ(big.rowsAccepted, big.rowsRead);
+    EXPECT_LT(big.rowsRead, 30000);
+    const QString details = t.rig.transfer.accounts.at(0).details();
+    EXPECT_TRUE(details.contains(" accepted, 0 failed; the read failed after ")) << details.toStdString();
+    EXPECT_FALSE(details.contains("rejected")) << details.toStdString();
+}
+
 // Prompts that take a while to be answered, as a user does.
 class SlowPrompts : public Prompts {
 public:
