@@ -46,19 +46,23 @@ QString mysqlHelpText() {
            "connection, for example.";
 }
 
+// The steps of the vendor's own connection, on this platform: an odbc.ini
+// data source for SQL Anywhere's driver where Windows has its ODBC
+// administrator.
 QString sybaseHelpText() {
     const QStringList lines = {
         QStringLiteral("Here is how I connected to my Sybase database."),
-        QStringLiteral("1. Downloaded and installed drivers: SQL Anywhere 10 for Windows (SQLAnywhere_1000_Windows.exe)"),
+        QStringLiteral("1. Downloaded and installed drivers: SQL Anywhere's ODBC driver for Linux, from the vendor"),
         "2. Applied for a Developer Key with " + sybaseDomain + " (" + sybaseContact + " helped)",
-        QStringLiteral("3. Clicked to Start > Settings > Control Panel > Administrative Tools > Data Source (ODBC)"),
-        QStringLiteral("4. Clicked 'Add...' "),
-        QStringLiteral("5. Selected 'SQL Anywhere 10'"),
-        QStringLiteral("6. Filled in 'Data source name', 'User ID', 'Password', 'Server Name', 'TCP/IP' given to me "
-                       "by my administrator."),
-        QStringLiteral("7. Clicked 'Test Connection'."),
-        QStringLiteral("8. Filled in 'Data Source Name' in my program to be the same as 'Data source name' in Data "
-                       "Source (ODBC)"),
+        QStringLiteral("3. Opened my own data sources, ~/.odbc.ini (/etc/odbc.ini holds everyone's)"),
+        QStringLiteral("4. Added a section named after the data source, e.g. [Sales]"),
+        QStringLiteral("5. Set its Driver= to SQL Anywhere's driver, libdbodbc..._r.so in the lib64 folder of its "
+                       "installation ('odbcinst -q -d' lists the drivers already registered)"),
+        QStringLiteral("6. Filled in UID=, PWD=, ServerName= and CommLinks=tcpip(Host=...;Port=...) given to me by my "
+                       "administrator."),
+        QStringLiteral("7. Tested it with 'isql -v Sales'."),
+        QStringLiteral("8. Filled in 'Data Source Name' in my program to be the same as the section's name in "
+                       "~/.odbc.ini"),
         QStringLiteral("9. Clicked 'Test Connection' in my program."),
     };
     QString text;

@@ -53,7 +53,7 @@ void renameTable(const RenameForm& form, TableManagerUi& ui) {
     TableList& list = form.side.list(ui);
     // Without a connection there is nothing to rename: one box for the open is enough.
     if (std::optional<Connection> connection = openSideConnection(guard, form.side, ui)) {
-        if (guard.test(line.noCurrent, [&] { return list.ListIndex() == -1; }))
+        if (guard.test(line.noCurrent, [&] { return list.nothingChosen(); }))
             guard.step(line.noCurrentMessage,
                        [&] { ui.prompts.MsgBox(QStringLiteral("Please select a table to rename.")); });
         else if (guard.test(line.notOne, [&] { return list.SelCount() != 1; }))

@@ -18,6 +18,10 @@ public:
     virtual void AddItem(const QString& name) = 0;  // at its sorted place, unselected
     virtual void RemoveItem(int index) = 0;
     virtual void Clear() = 0;
+
+    // Nothing to act on: no current entry and nothing selected. "Select
+    // All" selects every entry without making one current.
+    bool nothingChosen() const { return ListIndex() == -1 && SelCount() == 0; }
 };
 
 }

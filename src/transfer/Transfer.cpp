@@ -85,7 +85,7 @@ public:
         try {
             yieldAt(L.firstYield);
             bool noCurrent = false;
-            step(L.noCurrent, [&] { noCurrent = sourceList().ListIndex() == -1; });
+            step(L.noCurrent, [&] { noCurrent = sourceList().nothingChosen(); });
             if (noCurrent) {
                 step(L.noCurrentMessage, [&] { m_prompts.MsgBox(d.noCurrentMessage, MsgStyle::OkOnly, {}); });
                 return;
@@ -540,18 +540,27 @@ private:
             return;
         }
         m_batch.clear();
+        RowBatch sent;
+        if (const std::optional<DbError> failure = settleInFlight(sent); failure && !failure->isCommunicationLinkFailure())
+            m_guard.step(L.executeInsert, [&] { m_target->RollbackTrans(); });
+    }
+
+    // Waits for the batch in flight, if any, into sent: accepted once
+    // committed; in doubt when the connection went during its COMMIT. The
+    // failure, when it failed.
+    std::optional<DbError> settleInFlight(RowBatch& sent) {
         if (!m_inFlight.valid())
-            return;
-        const RowBatch sent = std::exchange(m_sending, RowBatch());
+            return std::nullopt;
+        sent = std::exchange(m_sending, RowBatch());
         try {
             m_inFlight.get();
             for (int i = 0; i < sent.size(); ++i)
                 rowAccepted(sent.digest(i));
+            return std::nullopt;
         } catch (const DbError& e) {
             if (m_committing && e.isCommunicationLinkFailure())
                 table().rowsLostInDoubt(sent.size(), lostWhileCommitting);
-            else
-                m_guard.step(L.executeInsert, [&] { m_target->RollbackTrans(); });
+            return e;
         }
     }
 
@@ -605,19 +614,11 @@ private:
     // transaction is rolled back and its rows go again one by one, so that
     // exactly the rows the server refuses are refused, each with its own box.
     void awaitBatch(const QString& insertStart) {
-        if (!m_inFlight.valid())
+        RowBatch sent;
+        const std::optional<DbError> failure = settleInFlight(sent);
+        if (!failure)
             return;
-        const RowBatch sent = std::exchange(m_sending, RowBatch());
-        try {
-            m_inFlight.get();
-            for (int i = 0; i < sent.size(); ++i)
-                rowAccepted(sent.digest(i));
-            return;
-        } catch (const DbError& e) {
-            if (m_committing && e.isCommunicationLinkFailure())
-                table().rowsLostInDoubt(sent.size(), lostWhileCommitting);
-            endIfLinkLost(e);
-        }
+        endIfLinkLost(*failure);
         step(L.executeInsert, [&] {
             m_target->RollbackTrans();
             m_target->BeginTrans();

@@ -33,10 +33,8 @@ TEST_P(DropTablesTest, DropsTheSelectedTablesBottomFirstAndKeepsTheOthers) {
     EXPECT_EQ(rig.pointer.history, std::vector<int>({11, 0}));
 }
 
-TEST_P(DropTablesTest, WithoutACurrentEntryAsksToSelectATableAndDropsNothing) {
+TEST_P(DropTablesTest, WithNothingCurrentOrSelectedAsksToSelectATableAndDropsNothing) {
     seed({"orders", "products"});
-    for (int i = 0; i < 2; ++i)
-        list().setSelected(i, true);
 
     drop();
 
@@ -48,6 +46,19 @@ TEST_P(DropTablesTest, WithoutACurrentEntryAsksToSelectATableAndDropsNothing) {
     EXPECT_EQ(list().entries(), QStringList({"orders", "products"}));
     EXPECT_EQ(tablesInDatabase(), QStringList({"orders", "products"}));
     EXPECT_EQ(rig.pointer.history, std::vector<int>({11, 0}));
+}
+
+// "Select All" selects every entry and makes none current.
+TEST_P(DropTablesTest, SelectedEntriesWithoutACurrentOneAreDropped) {
+    seed({"orders", "products"});
+    for (int i = 0; i < 2; ++i)
+        list().setSelected(i, true);
+
+    drop();
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
+    EXPECT_TRUE(list().entries().isEmpty());
+    EXPECT_TRUE(tablesInDatabase().isEmpty());
 }
 
 TEST_P(DropTablesTest, ACurrentEntryWithNothingSelectedDropsNothingAndSaysNothing) {

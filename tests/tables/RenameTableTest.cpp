@@ -27,9 +27,8 @@ protected:
     }
 };
 
-TEST_P(RenameTableTest, WithoutACurrentEntryAsksToSelectATable) {
+TEST_P(RenameTableTest, WithNothingCurrentOrSelectedAsksToSelectATable) {
     seed({"orders"});
-    list().setSelected(0, true);
 
     rename();
 

@@ -14,9 +14,8 @@ protected:
     QString targetName(const QString& n) const { return tc.lowerCasesTargetNames ? n.toLower() : n; }
 };
 
-TEST_P(TransferBothWaysTest, WithoutACurrentEntryAsksToSelectATableAndOpensNothing) {
+TEST_P(TransferBothWaysTest, WithNothingCurrentOrSelectedAsksToSelectATableAndOpensNothing) {
     seedSource("orders", twoColumns(), {"1, 'a'"});
-    sourceList().setSelected(0, true);
     tc.breakTarget(rig);  // an opened connection would show a box
 
     send();
@@ -27,6 +26,20 @@ TEST_P(TransferBothWaysTest, WithoutACurrentEntryAsksToSelectATableAndOpensNothi
     EXPECT_EQ(rig.prompts.shown[0].title, QString());
     EXPECT_TRUE(rig.pointer.history.empty());
     EXPECT_TRUE(sent.all().isEmpty());
+}
+
+// "Select All" selects every entry and makes none current.
+TEST_P(TransferBothWaysTest, SelectedEntriesWithoutACurrentOneAreCopied) {
+    seedSource("orders", twoColumns(), {"1, 'a'"});
+    seedSource("parts", twoColumns(), {"2, 'b'"});
+    rig.selectAll(sourceList());
+    ASSERT_EQ(sourceList().ListIndex(), -1);
+
+    send();
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
+    EXPECT_EQ(tablesIn(tc.target), QStringList({"orders", "parts"}));
+    EXPECT_EQ(rig.transfer.accounts.at(0).tables.size(), 2u);
 }
 
 TEST_P(TransferBothWaysTest, ACurrentEntryWithNothingSelectedCopiesNothingAndSaysNothing) {

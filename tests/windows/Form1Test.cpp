@@ -275,18 +275,17 @@ TEST_F(Form1Test, SybaseHelpText) {
     f.PushButton3->click();
     EXPECT_EQ(program.prompts.texts(),
               QStringList({"Here is how I connected to my Sybase database.\r\r"
-                           "1. Downloaded and installed drivers: SQL Anywhere 10 for Windows "
-                           "(SQLAnywhere_1000_Windows.exe)\r\r"
+                           "1. Downloaded and installed drivers: SQL Anywhere's ODBC driver for Linux, from the vendor\r\r"
                            "2. Applied for a Developer Key with www.sybase.com (developer.keys@sybase.com helped)\r\r"
-                           "3. Clicked to Start > Settings > Control Panel > Administrative Tools > Data Source "
-                           "(ODBC)\r\r"
-                           "4. Clicked 'Add...' \r\r"
-                           "5. Selected 'SQL Anywhere 10'\r\r"
-                           "6. Filled in 'Data source name', 'User ID', 'Password', 'Server Name', 'TCP/IP' given to "
-                           "me by my administrator.\r\r"
-                           "7. Clicked 'Test Connection'.\r\r"
-                           "8. Filled in 'Data Source Name' in my program to be the same as 'Data source name' in "
-                           "Data Source (ODBC)\r\r"
+                           "3. Opened my own data sources, ~/.odbc.ini (/etc/odbc.ini holds everyone's)\r\r"
+                           "4. Added a section named after the data source, e.g. [Sales]\r\r"
+                           "5. Set its Driver= to SQL Anywhere's driver, libdbodbc..._r.so in the lib64 folder of its "
+                           "installation ('odbcinst -q -d' lists the drivers already registered)\r\r"
+                           "6. Filled in UID=, PWD=, ServerName= and CommLinks=tcpip(Host=...;Port=...) given to me "
+                           "by my administrator.\r\r"
+                           "7. Tested it with 'isql -v Sales'.\r\r"
+                           "8. Filled in 'Data Source Name' in my program to be the same as the section's name in "
+                           "~/.odbc.ini\r\r"
                            "9. Clicked 'Test Connection' in my program.\r\r"}));
     EXPECT_EQ(program.prompts.shown[0].title, "");
 }
