@@ -75,6 +75,9 @@ public:
     void showAccount(const TransferAccount& account) override {
         onWindowThread([&] { m_panel.showAccount(account); });
     }
+    void progress(const TableProgress& progress) override {
+        postToWindowThread([&panel = m_panel, progress] { panel.progress(progress); });
+    }
     bool verifies() const override { return m_verifies; }
     bool fastCopy() const override { return m_fastCopy; }
     void copyStop() { m_stop = m_panel.stopRequested(); }

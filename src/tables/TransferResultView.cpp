@@ -25,6 +25,11 @@ void TransferResultView::showAccount(const TransferAccount& account) {
     DetailsButton->setEnabled(true);
 }
 
+void TransferResultView::progress(const TableProgress& progress) {
+    if (!m_account)  // the account, once shown, stays
+        Line->setText(progress.text());
+}
+
 void TransferResultView::clear() {
     m_stop = false;
     m_account.reset();

@@ -20,6 +20,7 @@ public:
     bool fastCopy() const override { return m_fastCopy; }
     void setFastCopy(bool on) { m_fastCopy = on; }
     void showAccount(const TransferAccount& account) override;
+    void progress(const TableProgress& progress) override;
 
     void requestStop() { m_stop = true; }
     // A new operation begins: the last account goes, and Stop is unpressed.

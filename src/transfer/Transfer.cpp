@@ -241,6 +241,8 @@ private:
     }
 
     void walk() {
+        for (int i = 0; i < sourceList().ListCount(); ++i)
+            m_tablesSelected += sourceList().Selected(i) ? 1 : 0;
         for (int i = sourceList().ListCount() - 1; i >= 0; --i) {
             if (d.yieldPerTable)
                 yieldAt(L.tableYield);
@@ -402,6 +404,8 @@ private:
     void copyRows(const QString& insertStart) {
         long long bound = -1;
         step(L.rowBound, [&] { bound = m_rowCount - 1; });
+        m_meter.start(table().name, int(m_account.tables.size()), std::max(m_tablesSelected, int(m_account.tables.size())),
+                      m_rowCount);
         bool readable = true;  // the reader opened on the first row
         for (long long row = 0; !m_reader->isEOF(); ++row) {
             yieldAt(L.rowYield);
@@ -414,6 +418,8 @@ private:
                     m_observer->rowRead(m_reader->currentRow());
                 sendRow(insertStart);
             }
+            if (m_meter.rowDone(table().rowsRead))
+                ui.transfer.progress(m_meter.progress());
             readable = readNext();
         }
     }
@@ -843,6 +849,8 @@ private:
     QElapsedTimer m_clock;
     QString m_lastFailure;   // the message of the step that failed last
     bool m_created = false;  // the current table was created in the target
+    int m_tablesSelected = 0;  // in the source list when the walk began
+    ProgressMeter m_meter;     // the current table's rows, for the progress line
     long long m_rowCount = 0;     // the source table's rows when counted
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
     RowDigests m_expected;   // the rows the target accepted, for the check

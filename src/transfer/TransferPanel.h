@@ -1,4 +1,5 @@
 #pragma once
+#include "transfer/TableProgress.h"
 #include "transfer/TransferAccount.h"
 
 namespace tw {
@@ -10,6 +11,8 @@ public:
     virtual ~TransferPanel() = default;
     virtual bool stopRequested() const = 0;
     virtual void showAccount(const TransferAccount& account) = 0;
+    // Where the transfer stands, at most four times a second while it runs.
+    virtual void progress(const TableProgress& progress) { (void)progress; }
     // Whether each copied table is read back and checked (the default).
     virtual bool verifies() const { return true; }
     // Whether the rows go in batches inside transactions (off by default).

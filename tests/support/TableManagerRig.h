@@ -48,10 +48,12 @@ class RecordingTransferPanel : public tw::TransferPanel {
 public:
     bool stopRequested() const override { return stop; }
     void showAccount(const tw::TransferAccount& account) override { accounts.push_back(account); }
+    void progress(const tw::TableProgress& p) override { progressShown.push_back(p); }
     bool fastCopy() const override { return fast; }
     bool stop = false;
     bool fast = false;
     std::vector<tw::TransferAccount> accounts;
+    std::vector<tw::TableProgress> progressShown;
 };
 
 // Everything the table manager's operations need, without a window, wired
