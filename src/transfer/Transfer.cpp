@@ -57,6 +57,7 @@ long long largestPacket(Connection& mysql) {
 // Room in a packet for the statement's own words around its values.
 constexpr long long packetHeadroom = 4096;
 
+const QString keptOriginal = QStringLiteral("kept as it was, ");
 const QString lostWhileSending = QStringLiteral("the connection was lost while it was being sent");
 const QString lostWhileCommitting = QStringLiteral("the connection was lost while they were being committed");
 
@@ -290,16 +291,13 @@ private:
             table().skipped = QStringLiteral("kept as it is: not overwritten");
             return;
         }
-        // A table is skipped after a failed DROP, SELECT or CREATE, so no
-        // rows go into a table that was not ours to fill.
-        if (answer == MsgAnswer::Yes) {
-            if (!step(L.drop, [&] { dropUnlessMissing(name); })) {
-                table().skipped = QStringLiteral("DROP TABLE failed: ") + m_lastFailure;
-                return;
-            }
-            step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
-            markReplaced(name);
-        }
+        // A table is skipped after a failed SELECT or CREATE, so no rows go
+        // into a table that was not ours to fill. A table that replaces
+        // another is filled beside it under a name of its own, and takes the
+        // original's place only once its rows are in: until then the
+        // original stands, whatever happens to the copy.
+        const bool replacing = answer == MsgAnswer::Yes;
+        const QString into = replacing ? replacementName(name) : name;
         // Counted first for the bar; the read itself goes on to the end of
         // the data, whatever the count.
         if (!step(L.openReader, [&] {
@@ -307,11 +305,13 @@ private:
                 m_reader->Open(name, d.source.quote, d.source.readsKeyChunks, *m_source, &ui.yield);
                 table().readPath = m_reader->path();
             })) {
-            table().skipped = QStringLiteral("SELECT failed: ") + m_lastFailure;
+            table().skipped = (replacing ? keptOriginal : QString()) + QStringLiteral("SELECT failed: ") + m_lastFailure;
             return;
         }
-        if (!createTable(name)) {
-            table().skipped = QStringLiteral("CREATE TABLE failed: ") + m_lastFailure;
+        if (!createTable(into)) {
+            table().skipped = (replacing ? keptOriginal + QStringLiteral("its replacement could not be created: ")
+                                         : QStringLiteral("CREATE TABLE failed: ")) +
+                              m_lastFailure;
             step(L.closeReader, [&] { m_reader->Close(); });
             return;
         }
@@ -320,7 +320,7 @@ private:
         m_batch.clear();
         m_inTransaction = false;
         m_rowsInTransaction = 0;
-        const QString insertStart = QStringLiteral("INSERT INTO ") + quotedName(name, d.target.quote) + QLatin1String(" VALUES(");
+        const QString insertStart = QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) + QLatin1String(" VALUES(");
         try {
             copyRows(insertStart);
             finishBatch(insertStart);
@@ -331,20 +331,59 @@ private:
                 } catch (const TransferEnds&) {
                 }
             }
-            finishTable(name);  // the table and the rows committed so far are there
+            if (replacing)
+                table().replacement = QStringLiteral("the original kept; the rows copied so far are in ") + into;
+            finishTable(name, !replacing);  // the table and the rows committed so far are there
             throw;
         } catch (const StoppedAtQuestion&) {
             abandonBatch();
-            finishTable(name);
+            abandonReplacement(replacing, into);
+            finishTable(name, !replacing);
             throw;
         } catch (const StopRequested&) {
             finishBatch(insertStart);  // what was read before the Stop is kept
-            finishTable(name);
+            abandonReplacement(replacing, into);
+            finishTable(name, !replacing);
             throw;
         }
-        finishTable(name);
-        if (m_verifies)
+        const bool inPlace = !replacing || swapIn(name, into);
+        finishTable(name, inPlace);
+        if (m_verifies && inPlace)
             verify(name);
+    }
+
+    // A name beside the original's for its replacement while it is filled.
+    static QString replacementName(const QString& name) { return QStringLiteral("tw_new_") + name; }
+
+    // A replacement stopped before its rows were all in goes; the original stays.
+    void abandonReplacement(bool replacing, const QString& into) {
+        if (!replacing)
+            return;
+        m_prepared.reset();
+        if (send(L.drop, QStringLiteral("DROP TABLE ") + quotedName(into, d.target.quote)))
+            table().replacement = QStringLiteral("stopped: the original kept, its unfinished replacement dropped");
+        else
+            table().replacement = QStringLiteral("stopped: the original kept; the rows copied so far are in ") + into;
+    }
+
+    // The original goes and the full replacement takes its name; false,
+    // with the reason in the account, when the original had to stay.
+    bool swapIn(const QString& name, const QString& into) {
+        m_prepared.reset();  // its statement would hold the replacement open
+        if (!step(L.drop, [&] { dropUnlessMissing(name); })) {
+            table().replacement = QStringLiteral("the original kept, since DROP TABLE failed: ") + m_lastFailure +
+                                  QStringLiteral("; the copy is in ") + into;
+            return false;
+        }
+        step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
+        markReplaced(name);
+        if (!send(L.drop, d.target.renameKeyword + quotedName(into, d.target.quote) + d.target.renameSeparator +
+                              quotedName(name, d.target.quote))) {
+            table().replacement = QStringLiteral("the original dropped, but the copy could not take its name: ") +
+                                  m_lastFailure + QStringLiteral("; the copy is in ") + into;
+            return false;
+        }
+        return true;
     }
 
     // A table this transfer copied earlier that the DROP just took away: on
@@ -796,11 +835,13 @@ private:
         }
     }
 
-    void finishTable(const QString& name) {
+    // listed: the table now stands in the target under its name.
+    void finishTable(const QString& name, bool listed = true) {
         m_prepared.reset();  // its statement goes before the connection under it
         m_guard.step(L.progressZero, [&] { ui.ProgressBar1.setValue(0); });
         m_guard.step(L.closeReader, [&] { m_reader->Close(); });
-        m_guard.step(L.addItem, [&] { targetList().AddItem(d.targetListName(name)); });
+        if (listed)
+            m_guard.step(L.addItem, [&] { targetList().AddItem(d.targetListName(name)); });
     }
 
     bool send(int line, const QString& sql) {

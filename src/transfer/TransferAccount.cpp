@@ -122,6 +122,8 @@ QString TransferAccount::details() const {
             text += QStringLiteral("; read ") + t.readPath;
         if (!t.replacedBy.isEmpty())
             text += QStringLiteral("; then replaced in the target by ") + t.replacedBy;
+        if (!t.replacement.isEmpty())
+            text += QStringLiteral("; ") + t.replacement;
     }
     if (stopped) {
         long long sent = 0;

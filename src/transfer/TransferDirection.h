@@ -26,6 +26,8 @@ struct DatabaseSide {
     bool readsKeyChunks;
     bool multiRowInsert;  // INSERT takes many rows (SQL Anywhere before 17 takes one)
     bool namesIgnoreCase;  // "Beta2" and "beta2" name one table
+    // RENAME TABLE `a` TO `b`; ALTER TABLE "a" RENAME "b"
+    QString renameKeyword, renameSeparator;
     ProfileDialect profile;  // how the check's aggregates are written
 };
 

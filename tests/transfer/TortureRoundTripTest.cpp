@@ -159,9 +159,10 @@ void TortureRoundTripTest::roundTrip() {
     ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").left(2000).toStdString();
     EXPECT_EQ(rig.prompts.shown[0].text, "Would you like to overwrite torture?");
     ASSERT_GE(sentBack.all().size(), 2);
-    EXPECT_EQ(sentBack.all().at(0), "DROP TABLE `torture`");
-    EXPECT_EQ(sentBack.all().at(1),
-              "CREATE TABLE `torture`(`c_first` LONGTEXT,`n` DECIMAL(30,6),`ti` DECIMAL(30,6),`tiu` DECIMAL(30,6),"
+    EXPECT_TRUE(sentBack.all().contains("DROP TABLE `torture`"));
+    EXPECT_EQ(sentBack.all().last(), "RENAME TABLE `tw_new_torture` TO `torture`");
+    EXPECT_EQ(sentBack.all().at(0),
+              "CREATE TABLE `tw_new_torture`(`c_first` LONGTEXT,`n` DECIMAL(30,6),`ti` DECIMAL(30,6),`tiu` DECIMAL(30,6),"
               "`si` DECIMAL(30,6),`siu` DECIMAL(30,6),`mi` DECIMAL(30,6),`miu` DECIMAL(30,6),`i` DECIMAL(30,6),"
               "`iu` DECIMAL(30,6),`bi` DECIMAL(30,6),`biu` DECIMAL(30,6),`dec20` LONGTEXT,`f` LONGTEXT,`d` LONGTEXT,"
               "`dt` LONGTEXT,`dtm` LONGTEXT,`tm` LONGTEXT,`ch` LONGTEXT,`vc` LONGTEXT,`tx` LONGTEXT,`bl` LONGBLOB,"

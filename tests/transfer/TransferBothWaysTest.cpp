@@ -133,7 +133,9 @@ TEST_P(TransferBothWaysTest, ANameTheOtherListHoldsInOtherCaseAsksAndNoLeavesBot
     EXPECT_EQ(sourceList().entries(), QStringList({"Orders"}));
 }
 
-TEST_P(TransferBothWaysTest, AnsweringYesDropsTheOldTableAndCopiesTheNewOne) {
+// The replacement is filled beside the original, which is dropped only
+// once every row is in.
+TEST_P(TransferBothWaysTest, AnsweringYesFillsAReplacementThatTakesTheOriginalsPlace) {
     seedSource("orders", twoColumns(), {"1, 'new'"});
     createIn(tc.target, "orders", "id INTEGER, old VARCHAR(20)", {"7, 'old'"});
     targetList().AddItem("orders");
@@ -143,8 +145,15 @@ TEST_P(TransferBothWaysTest, AnsweringYesDropsTheOldTableAndCopiesTheNewOne) {
     send();
 
     ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
-    ASSERT_FALSE(sent.all().isEmpty());
-    EXPECT_EQ(sent.all()[0], "DROP TABLE " + quoted(tc.target.quote, "orders"));
+    const QChar q = tc.target.quote;
+    ASSERT_EQ(sent.all().size(), 4) << sent.all().join("\n").toStdString();
+    EXPECT_TRUE(sent.all()[0].startsWith("CREATE TABLE " + quoted(q, "tw_new_orders") + "("));
+    EXPECT_TRUE(sent.all()[1].startsWith("INSERT INTO " + quoted(q, "tw_new_orders") + " VALUES("));
+    EXPECT_EQ(sent.all()[2], "DROP TABLE " + quoted(q, "orders"));
+    EXPECT_EQ(sent.all()[3], q == u'`' ? "RENAME TABLE `tw_new_orders` TO `orders`"
+                                       : "ALTER TABLE \"tw_new_orders\" RENAME \"orders\"");
+    EXPECT_EQ(tablesIn(tc.target), QStringList({"orders"}));
+    EXPECT_EQ(rig.transfer.accounts.at(0).tables.at(0).verification.result, Verification::Result::Verified);
     const Rows rows = targetRows("orders");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].at(1), "new");
@@ -171,8 +180,9 @@ TEST_P(TransferBothWaysTest, QuoteCharactersInTableAndColumnNamesAreDoubled) {
     send();
 
     ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
-    ASSERT_EQ(sent.all().size(), 5);
-    EXPECT_EQ(sent.all()[2], "DROP TABLE " + quoted(q, table));
+    ASSERT_EQ(sent.all().size(), 6);
+    EXPECT_EQ(sent.all()[4], "DROP TABLE " + quoted(q, table));
+    EXPECT_TRUE(sent.all()[5].endsWith(quoted(q, table))) << sent.all()[5].toStdString();
     EXPECT_EQ(targetRows(table), Rows({{"x"}}));
 }
 
@@ -278,6 +288,46 @@ TEST_P(TransferBothWaysTest, ACreateThatFailsOnAnExistingUnlistedTableInsertsNot
     EXPECT_EQ(targetRows("u"), Rows({{copied(3), "other"}}));
 }
 
+// Measured before: a replacement the target refused left no table at all.
+TEST_P(TransferBothWaysTest, AReplacementTheTargetCannotCreateKeepsTheOriginal) {
+    seedSource("orders", twoColumns(), {"1, 'new'"});
+    createIn(tc.target, "orders", "id INTEGER, old VARCHAR(20)", {"7, 'old'"});
+    createIn(tc.target, "tw_new_orders", "x INTEGER");  // in the way of the replacement
+    targetList().AddItem("orders");
+    selectInSource({"orders"});
+    rig.prompts.answerMsgBox(MsgAnswer::Yes);
+
+    send();
+
+    EXPECT_EQ(targetRows("orders"), Rows({{"7", "old"}}));
+    EXPECT_EQ(targetList().entries(), QStringList({"orders"}));
+    EXPECT_TRUE(sent.startingWith("DROP").isEmpty()) << sent.all().join("\n").toStdString();
+    const TableAccount& t = rig.transfer.accounts.at(0).tables.at(0);
+    EXPECT_TRUE(t.skipped.startsWith("kept as it was, its replacement could not be created: ")) << t.skipped.toStdString();
+}
+
+// Measured before: Stop after Yes left a partial table where a whole one had been.
+TEST_P(TransferBothWaysTest, AStopWhileReplacingKeepsTheOriginalWhole) {
+    createIn(tc.source, "orders", twoColumns());
+    for (int i = 1; i <= 300; ++i)
+        tc.source.exec(rig, QString("INSERT INTO %1 VALUES(%2, 'new')").arg(quoted(tc.source.quote, "orders")).arg(i));
+    sourceList().AddItem("orders");
+    createIn(tc.target, "orders", "id INTEGER, old VARCHAR(20)", {"7, 'old'"});
+    targetList().AddItem("orders");
+    selectInSource({"orders"});
+    rig.prompts.answerMsgBox(MsgAnswer::Yes);
+    rig.yield.onYield = [&](long long) { rig.transfer.stop = rig.transfer.stop || rig.progress.value() >= 50; };
+
+    send();
+
+    ASSERT_TRUE(rig.transfer.accounts.at(0).stopped);
+    EXPECT_EQ(targetRows("orders"), Rows({{"7", "old"}}));
+    EXPECT_EQ(tablesIn(tc.target), QStringList({"orders"})) << "the unfinished replacement is dropped";
+    EXPECT_EQ(targetList().entries(), QStringList({"orders"}));
+    EXPECT_TRUE(rig.transfer.accounts.at(0).details().contains("stopped: the original kept, its unfinished replacement dropped"))
+        << rig.transfer.accounts.at(0).details().toStdString();
+}
+
 TEST_P(TransferBothWaysTest, ADropThatFailsLeavesTheTableAlone) {
     seedSource("t", twoColumns(), {"1, 'new'"});
     tc.target.undroppableT(rig);
@@ -289,9 +339,13 @@ TEST_P(TransferBothWaysTest, ADropThatFailsLeavesTheTableAlone) {
 
     ASSERT_EQ(rig.prompts.shown.size(), 2u) << rig.prompts.texts().join("\n").toStdString();
     EXPECT_TRUE(isErrorBoxFor(rig.prompts.shown[1], tc.location, tc.dropLine)) << rig.prompts.shown[1].text.toStdString();
-    EXPECT_EQ(sent.all(), QStringList({"DROP TABLE " + quoted(tc.target.quote, "t")}));
+    EXPECT_EQ(sent.all().last(), "DROP TABLE " + quoted(tc.target.quote, "t"));
     EXPECT_EQ(targetRows("t"), Rows({{"7", "old"}}));
     EXPECT_EQ(targetList().entries(), QStringList({"t"}));
+    // The full copy is kept beside the original, and the account says where.
+    EXPECT_EQ(targetRows("tw_new_t").size(), 1u);
+    EXPECT_TRUE(rig.transfer.accounts.at(0).details().contains("the original kept, since DROP TABLE failed: "))
+        << rig.transfer.accounts.at(0).details().toStdString();
 }
 
 TEST_P(TransferBothWaysTest, ATableListedButGoneIsCopiedAfterADropThatFindsNothing) {
@@ -303,7 +357,7 @@ TEST_P(TransferBothWaysTest, ATableListedButGoneIsCopiedAfterADropThatFindsNothi
     send();
 
     EXPECT_EQ(rig.prompts.texts(), QStringList({"Would you like to overwrite t?"}));
-    EXPECT_EQ(sent.all().size(), 3) << sent.all().join("\n").toStdString();
+    EXPECT_EQ(sent.all().size(), 4) << sent.all().join("\n").toStdString();
     EXPECT_EQ(targetRows("t"), Rows({{copied(1), "new"}}));
     EXPECT_EQ(targetList().entries(), QStringList({"t"}));
 }
