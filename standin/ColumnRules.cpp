@@ -105,6 +105,12 @@ void applyColumnRules(std::string_view s, const std::vector<Token>& all, const s
         for (size_t j = typeFirst + 1; j <= typeLast; ++j)
             edits.remove.insert(j);
         after += " CHECK (sa_unsigned_bigint(" + quotedName(column) + ") = 1)";
+    } else if (type->sqlType == SQL_TINYINT || type->sqlType == SQL_SMALLINT || type->sqlType == SQL_INTEGER ||
+               type->sqlType == SQL_BIGINT) {
+        const int bits = type->sqlType == SQL_TINYINT ? 8 : type->sqlType == SQL_SMALLINT ? 16
+                         : type->sqlType == SQL_INTEGER ? 32 : 64;
+        after += " CHECK (sa_integer(" + quotedName(column) + ", " + std::to_string(bits) + ", " +
+                 (type->isUnsigned ? "1" : "0") + ") = 1)";
     } else if (type->sqlType == SQL_NUMERIC || type->sqlType == SQL_DECIMAL) {
         std::string upper;
         for (char c : type->typeName)

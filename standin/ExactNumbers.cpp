@@ -1,6 +1,7 @@
 #include "ExactNumbers.h"
 #include "Handles.h"
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 
 namespace standin {
@@ -131,6 +132,27 @@ void saExactRound(sqlite3_context* context, int, sqlite3_value** args) {
     }
 }
 
+// An integer column holds whole numbers of its size: text that is no
+// number is refused (SQLite would keep it as text), and so is one out of range.
+void saInteger(sqlite3_context* context, int, sqlite3_value** args) {
+    const int type = sqlite3_value_type(args[0]);
+    if (type == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    const int bits = sqlite3_value_int(args[1]);
+    const bool isUnsigned = sqlite3_value_int(args[2]) != 0;
+    const std::string text = textArgument(args[0]);
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+        const std::string message = "Cannot convert '" + text + "' to a integer";
+        return sqlite3_result_error(context, message.c_str(), -1);
+    }
+    const double v = sqlite3_value_double(args[0]);
+    const double least = isUnsigned ? 0 : -std::ldexp(1.0, bits - 1);
+    const double most = isUnsigned ? std::ldexp(1.0, bits) - 1 : std::ldexp(1.0, bits - 1) - 1;
+    if (bits < 64 ? (v < least || v > most) : (isUnsigned && v < 0))
+        return sqlite3_result_error(context, outOfRangeMessage(text).c_str(), -1);
+    sqlite3_result_int(context, 1);
+}
+
 void saBit(sqlite3_context* context, int, sqlite3_value** args) {
     if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
         sqlite3_result_null(context);
@@ -219,6 +241,8 @@ void registerColumnRuleFunctions(sqlite3* db) {
                             saExactUnrounded, nullptr, nullptr);
     sqlite3_create_function(db, "sa_exact_round", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saExactRound,
                             nullptr, nullptr);
+    sqlite3_create_function(db, "sa_integer", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saInteger, nullptr,
+                            nullptr);
     sqlite3_create_function(db, "sa_bit", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, saBit, nullptr, nullptr);
 }
 

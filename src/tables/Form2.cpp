@@ -15,6 +15,8 @@
 #include "tables/RenameTable.h"
 #include "transfer/SendTables.h"
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
@@ -33,6 +35,8 @@ constexpr int transferResultTop = 4960, transferResultHeight = 360;
 constexpr int fastCopyTop = 5360, fastCopyHeight = 300;
 constexpr int backTop = 5760, backHeight = 405;
 const QString fastCopyKey = QStringLiteral("FastCopy");
+const QString existingTableSetting = QStringLiteral("ExistingTable");
+constexpr int fastCopyWidth = 2400, existingLeft = 2640, existingLabelWidth = 1800, existingChoiceWidth = 3480;
 // Below the bottom row: the title bar, the borders and a narrow margin.
 constexpr float marginBelowButtons = 580;
 
@@ -116,15 +120,26 @@ void Form2::buildControls() {
     placeInTwips(*TransferResult, 120, transferResultTop, 7800, transferResultHeight);
     FastCopy = new QCheckBox(QStringLiteral("Fast copy"), this);
     FastCopy->setToolTip(QStringLiteral("Send the rows in batches inside transactions, a few thousand rows a commit"));
-    placeInTwips(*FastCopy, 120, fastCopyTop, 7800, fastCopyHeight);
+    placeInTwips(*FastCopy, 120, fastCopyTop, fastCopyWidth, fastCopyHeight);
     FastCopy->setChecked(m_store.GetSetting(fastCopyKey, QStringLiteral("False")) == u"True");
     TransferResult->setFastCopy(FastCopy->isChecked());
+    auto* existingLabel = new QLabel(QStringLiteral("When a table exists:"), this);
+    placeInTwips(*existingLabel, existingLeft, fastCopyTop, existingLabelWidth, fastCopyHeight);
+    ExistingTableChoice = new QComboBox(this);
+    for (ExistingTable mode : {ExistingTable::Ask, ExistingTable::Replace, ExistingTable::Append, ExistingTable::Skip})
+        ExistingTableChoice->addItem(tw::existingTableKey(mode), int(mode));
+    ExistingTableChoice->setToolTip(QStringLiteral(
+        "Ask before the copy begins, replace without asking, append the rows by column name, or leave the table alone"));
+    placeInTwips(*ExistingTableChoice, existingLeft + existingLabelWidth, fastCopyTop - 30, existingChoiceWidth, fastCopyHeight + 60);
+    const ExistingTable stored = existingTableFromKey(m_store.GetSetting(existingTableSetting, QStringLiteral("Ask")));
+    ExistingTableChoice->setCurrentIndex(ExistingTableChoice->findData(int(stored)));
+    TransferResult->setExistingTable(stored);
     PushButton2 = button(this, "< Back", 120, backTop, 3840, backHeight);
     PushButton12 = button(this, "Help", 4080, backTop, 3840, backHeight);
 
     QWidget* const tabOrder[] = {List2,       List1,       PushButton10, PushButton11, PushButton3,
                                  PushButton1, PushButton6, PushButton8,  PushButton9,  PushButton4,
-                                 PushButton5, PushButton7, FastCopy,     PushButton2,  PushButton12};
+                                 PushButton5, PushButton7, FastCopy,     ExistingTableChoice, PushButton2,  PushButton12};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     List2->setFocus();
@@ -142,6 +157,11 @@ void Form2::wireEvents() {
         TransferResult->setFastCopy(on);
         m_store.SaveSetting(fastCopyKey, on ? QStringLiteral("True") : QStringLiteral("False"));
     });
+    connect(ExistingTableChoice, &QComboBox::currentIndexChanged, this, [this] {
+        const auto mode = ExistingTable(ExistingTableChoice->currentData().toInt());
+        TransferResult->setExistingTable(mode);
+        m_store.SaveSetting(existingTableSetting, tw::existingTableKey(mode));
+    });
     for (const auto& [b, procedure] : clicks) {
         connect(b, &QPushButton::clicked, this, procedure);
         m_hover->handOver(b);
@@ -157,7 +177,8 @@ TableManagerUi Form2::ui() {
 
 QList<QWidget*> Form2::listsAndButtons() const {
     return {List1,       List2,       PushButton1, PushButton2, PushButton3,  PushButton4,  PushButton5,
-            PushButton6, PushButton7, PushButton8, PushButton9, PushButton10, PushButton11, PushButton12, FastCopy};
+            PushButton6, PushButton7, PushButton8, PushButton9, PushButton10, PushButton11, PushButton12, FastCopy,
+            ExistingTableChoice};
 }
 
 void Form2::runTableOperation(void (*operation)(TableManagerUi&)) {

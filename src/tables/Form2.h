@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QPushButton;
 
@@ -53,6 +54,7 @@ public:
     ProgressBarWidget* ProgressBar1;
     TransferResultView* TransferResult;  // under the bar: the last transfer's account
     QCheckBox* FastCopy;                 // "Fast copy": rows in batches inside transactions
+    QComboBox* ExistingTableChoice;      // "When a table exists": Ask, Replace, Append, Skip
     QPushButton *PushButton1, *PushButton2, *PushButton3, *PushButton4, *PushButton5, *PushButton6, *PushButton7,
         *PushButton8, *PushButton9, *PushButton10, *PushButton11, *PushButton12;
 

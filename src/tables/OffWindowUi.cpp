@@ -70,7 +70,7 @@ private:
 class PanelOnWindow : public TransferPanel {
 public:
     explicit PanelOnWindow(TransferPanel& panel)
-        : m_panel(panel), m_verifies(panel.verifies()), m_fastCopy(panel.fastCopy()) {}
+        : m_panel(panel), m_verifies(panel.verifies()), m_fastCopy(panel.fastCopy()), m_existing(panel.existingTable()) {}
     bool stopRequested() const override { return m_stop.load(std::memory_order_relaxed); }
     void showAccount(const TransferAccount& account) override {
         onWindowThread([&] { m_panel.showAccount(account); });
@@ -80,11 +80,13 @@ public:
     }
     bool verifies() const override { return m_verifies; }
     bool fastCopy() const override { return m_fastCopy; }
+    ExistingTable existingTable() const override { return m_existing; }
     void copyStop() { m_stop = m_panel.stopRequested(); }
 
 private:
     TransferPanel& m_panel;
     const bool m_verifies, m_fastCopy;  // as they were when the transfer began
+    const ExistingTable m_existing;
     std::atomic<bool> m_stop{false};
 };
 

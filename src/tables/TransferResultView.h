@@ -19,6 +19,8 @@ public:
     bool stopRequested() const override { return m_stop; }
     bool fastCopy() const override { return m_fastCopy; }
     void setFastCopy(bool on) { m_fastCopy = on; }
+    ExistingTable existingTable() const override { return m_existing; }
+    void setExistingTable(ExistingTable mode) { m_existing = mode; }
     void showAccount(const TransferAccount& account) override;
     void progress(const TableProgress& progress) override;
 
@@ -34,6 +36,7 @@ public:
 private:
     bool m_stop = false;
     bool m_fastCopy = false;
+    ExistingTable m_existing = ExistingTable::Ask;
     std::optional<TransferAccount> m_account;
 };
 

@@ -58,6 +58,8 @@ long long largestPacket(Connection& mysql) {
 constexpr long long packetHeadroom = 4096;
 
 const QString keptOriginal = QStringLiteral("kept as it was, ");
+// What an existing table gets besides the question's Yes and No.
+constexpr int skipAnswer = -1, appendAnswer = -2;
 const QString lostWhileSending = QStringLiteral("the connection was lost while it was being sent");
 const QString lostWhileCommitting = QStringLiteral("the connection was lost while they were being committed");
 
@@ -78,6 +80,7 @@ public:
         m_account.direction = d.description;
         m_account.fastCopy = m_fast = ui.transfer.fastCopy();
         m_verifies = ui.transfer.verifies();
+        m_existing = ui.transfer.existingTable();
     }
 
     void run() {
@@ -241,9 +244,10 @@ private:
             endEarly();
     }
 
+    // The selected tables, bottom entry first; what to do with each that the
+    // target already holds is decided, and asked, before the first row.
     void walk() {
-        for (int i = 0; i < sourceList().ListCount(); ++i)
-            m_tablesSelected += sourceList().Selected(i) ? 1 : 0;
+        QStringList names;
         for (int i = sourceList().ListCount() - 1; i >= 0; --i) {
             if (d.yieldPerTable)
                 yieldAt(L.tableYield);
@@ -253,11 +257,41 @@ private:
                 continue;
             QString name;
             step(L.name, [&] { name = sourceList().List(i); });
-            copyTable(name);
+            names << name;
         }
+        m_tablesSelected = int(names.size());
+        std::vector<int> answers;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            answers.push_back(decide(names[i], names.first(i)));
+        for (qsizetype i = 0; i < names.size(); ++i)
+            copyTable(names[i], answers[size_t(i)]);
     }
 
-    void copyTable(const QString& name) {
+    // 0 for a table the target does not hold, nor will once the tables
+    // copied before it are there; else Yes to replace it, No to leave it,
+    // skipAnswer or appendAnswer.
+    int decide(const QString& name, const QStringList& copiedBefore) {
+        int answer = 0;
+        if (!m_guard.test(L.contains, [&] {
+                return ListContains(targetList(), name) || copiedBefore.contains(name, Qt::CaseInsensitive);
+            })) {
+            step(L.noQuestion, [&] { answer = 0; });
+            return answer;
+        }
+        switch (m_existing) {
+        case ExistingTable::Replace: return MsgAnswer::Yes;
+        case ExistingTable::Skip: return skipAnswer;
+        case ExistingTable::Append: return appendAnswer;
+        case ExistingTable::Ask: break;
+        }
+        step(L.question, [&] {
+            answer = m_prompts.MsgBox(QStringLiteral("Would you like to overwrite ") + name + u'?', MsgStyle::YesNo,
+                                      QStringLiteral("Overwrite?"));
+        });
+        return answer;
+    }
+
+    void copyTable(const QString& name, int answer) {
         m_account.tables.emplace_back();
         table().name = name;
         m_storm.newTable();
@@ -269,7 +303,7 @@ private:
             table().seconds = double(clock.nsecsElapsed() - (m_prompts.waitedNs() - waitedBefore)) / 1e9;
         });
         try {
-            copyTableRows(name);
+            copyTableRows(name, answer);
         } catch (const StopRequested&) {
             if (table().copied() && !m_created)
                 table().skipped = QStringLiteral("stopped before it was created");
@@ -277,18 +311,11 @@ private:
         }
     }
 
-    void copyTableRows(const QString& name) {
+    void copyTableRows(const QString& name, int answer) {
         m_created = false;
-        int answer = 0;
-        if (m_guard.test(L.contains, [&] { return ListContains(targetList(), name); }))
-            step(L.question, [&] {
-                answer = m_prompts.MsgBox(QStringLiteral("Would you like to overwrite ") + name + u'?',
-                                           MsgStyle::YesNo, QStringLiteral("Overwrite?"));
-            });
-        else
-            step(L.noQuestion, [&] { answer = 0; });
-        if (answer == MsgAnswer::No) {
-            table().skipped = QStringLiteral("kept as it is: not overwritten");
+        if (answer == MsgAnswer::No || answer == skipAnswer) {
+            table().skipped = answer == skipAnswer ? QStringLiteral("kept as it is: it exists in the target")
+                                                   : QStringLiteral("kept as it is: not overwritten");
             return;
         }
         // A table is skipped after a failed SELECT or CREATE, so no rows go
@@ -308,9 +335,14 @@ private:
             table().skipped = (replacing ? keptOriginal : QString()) + QStringLiteral("SELECT failed: ") + m_lastFailure;
             return;
         }
-        if (!createTable(into)) {
-            table().skipped = (replacing ? keptOriginal + QStringLiteral("its replacement could not be created: ")
-                                         : QStringLiteral("CREATE TABLE failed: ")) +
+        const bool appending = answer == appendAnswer;
+        const QString insertStart = appending ? prepareAppend(name)
+                                              : QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) +
+                                                    QLatin1String(" VALUES(");
+        if (appending ? insertStart.isEmpty() : !createTable(into)) {
+            table().skipped = (appending   ? QStringLiteral("its columns could not be read: ")
+                               : replacing ? keptOriginal + QStringLiteral("its replacement could not be created: ")
+                                           : QStringLiteral("CREATE TABLE failed: ")) +
                               m_lastFailure;
             step(L.closeReader, [&] { m_reader->Close(); });
             return;
@@ -320,7 +352,6 @@ private:
         m_batch.clear();
         m_inTransaction = false;
         m_rowsInTransaction = 0;
-        const QString insertStart = QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) + QLatin1String(" VALUES(");
         try {
             copyRows(insertStart);
             finishBatch(insertStart);
@@ -347,8 +378,10 @@ private:
             throw;
         }
         const bool inPlace = !replacing || swapIn(name, into);
-        finishTable(name, inPlace);
-        if (m_verifies && inPlace)
+        finishTable(name, inPlace && !appending);
+        if (m_verifies && appending)
+            verifyAppended(name);
+        else if (m_verifies && inPlace)
             verify(name);
     }
 
@@ -410,12 +443,12 @@ private:
         }
     }
 
-    bool createTable(const QString& name) {
-        step(L.createStart, [&] { m_statement = QStringLiteral("CREATE TABLE ") + quotedName(name, d.target.quote) + u'('; });
+    // The target column type and value form of each source column.
+    std::vector<ColumnType> columnTypes() {
         const int columns = m_reader->fieldCount();
         m_forms.assign(columns, ValueForm::Quoted);
+        m_sends.assign(columns, true);
         std::vector<ColumnType> types(columns);
-        std::vector<QString> names(columns);
         m_sourceFields.clear();
         for (int j = 0; j < columns; ++j)
             m_sourceFields.push_back(m_reader->Fields(j));
@@ -424,20 +457,59 @@ private:
             step(L.columnEntry, [&] {
                 const Field& field = m_reader->Fields(j);
                 types[j] = d.columnType(typeKeyOf(field), field);
-                names[j] = quotedName(field.Name, d.target.quote);
                 m_forms[j] = types[j].form;
             });
         }
+        return types;
+    }
+
+    bool createTable(const QString& name) {
+        step(L.createStart, [&] { m_statement = QStringLiteral("CREATE TABLE ") + quotedName(name, d.target.quote) + u'('; });
+        std::vector<ColumnType> types = columnTypes();
         step(L.createEnd, [&] {
             if (d.fitRow)
                 d.fitRow(types);
-            for (int j = 0; j < columns; ++j)
-                if (!names[j].isEmpty())
-                    m_statement += names[j] + u' ' + types[j].text + u',';
+            for (size_t j = 0; j < types.size(); ++j)
+                if (!types[j].text.isEmpty())  // a column whose entry failed is left out
+                    m_statement += quotedName(m_sourceFields[j].Name, d.target.quote) + u' ' + types[j].text + u',';
             m_statement.chop(1);
             m_statement += d.createTableEnd;
         });
         return send(L.executeCreate, m_statement);
+    }
+
+    // Rows go into the existing table by column name: a source column it
+    // lacks is not sent, and the account says so; a column only it has
+    // takes its default. Gives the INSERT's start, or empty when the table
+    // cannot be looked at.
+    QString prepareAppend(const QString& name) {
+        columnTypes();
+        QStringList targetColumns, sent;
+        const bool described = step(L.executeCreate, [&] {
+            Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM ") + quotedName(name, d.target.quote) + QStringLiteral(" WHERE 1 = 0"),
+                    *m_target, -1, -1, &ui.yield);
+            for (int i = 0; i < rs.fieldCount(); ++i)
+                targetColumns << rs.Fields(i).Name;
+            rs.Close();
+            m_rowsBefore = countRows(name, d.target.quote, *m_target, &ui.yield);
+        });
+        if (!described)
+            return {};
+        for (size_t j = 0; j < m_sourceFields.size(); ++j) {
+            const QString& column = m_sourceFields[j].Name;
+            const auto match = std::find_if(targetColumns.begin(), targetColumns.end(), [&](const QString& c) {
+                return c.compare(column, Qt::CaseInsensitive) == 0;
+            });
+            m_sends[j] = match != targetColumns.end();
+            if (m_sends[j])
+                sent << quotedName(*match, d.target.quote);
+            else
+                table().columnsNotSent << column;
+        }
+        table().appended = true;
+        return QStringLiteral("INSERT INTO ") + quotedName(name, d.target.quote) + u'(' + sent.join(QStringLiteral(", ")) +
+               QStringLiteral(") VALUES(");
     }
 
     void copyRows(const QString& insertStart) {
@@ -485,6 +557,8 @@ private:
         });
         for (size_t j = 0; j < m_forms.size(); ++j) {
             yieldAt(L.valueYield);
+            if (!m_sends[j])
+                continue;
             step(L.value, [&] {
                 appendLiteral(m_statement, m_reader->Fields(int(j)).Value, m_forms[j], m_syntax);
                 m_statement += QLatin1String(", ");
@@ -753,10 +827,12 @@ private:
     // the text their literals hold.
     // Into values, whose room is kept from row to row.
     void fillBoundValues(std::vector<BoundValue>& values) const {
-        values.resize(m_forms.size());
-        for (size_t j = 0; j < m_forms.size(); ++j) {
+        values.resize(size_t(std::count(m_sends.begin(), m_sends.end(), true)));
+        for (size_t j = 0, k = 0; j < m_forms.size(); ++j) {
+            if (!m_sends[j])
+                continue;
             const Value& v = m_reader->Fields(int(j)).Value;
-            BoundValue& bound = values[j];
+            BoundValue& bound = values[k++];
             bound.kind = v.isNull() ? BoundValue::Kind::Null
                          : v.kind() == Value::Kind::Bytes ? BoundValue::Kind::Bytes
                                                            : BoundValue::Kind::Text;
@@ -769,8 +845,9 @@ private:
 
     QString parameterInsert(const QString& insertStart) const {
         QStringList markers;
-        for (size_t j = 0; j < m_forms.size(); ++j)
-            markers << QStringLiteral("?");
+        for (bool sends : m_sends)
+            if (sends)
+                markers << QStringLiteral("?");
         return insertStart + markers.join(QStringLiteral(", ")) + u')';
     }
 
@@ -813,6 +890,25 @@ private:
         v.notCompared = profile.notCompared();
         v.result = v.rowsDiffering == 0 && v.profileDifferences.isEmpty() ? Verification::Result::Verified
                                                                            : Verification::Result::Differs;
+    }
+
+    // Rows appended to rows that were there: the target's count must have
+    // grown by the rows it accepted; the values of the rows before are not
+    // this transfer's to compare.
+    void verifyAppended(const QString& name) {
+        Verification& v = table().verification;
+        try {
+            const long long grown = countRows(name, d.target.quote, *m_target, &ui.yield) - m_rowsBefore;
+            v.result = grown == table().rowsAccepted ? Verification::Result::Verified : Verification::Result::Differs;
+            v.notCompared = QStringLiteral("appended: only the target's row count was compared");
+            if (grown != table().rowsAccepted)
+                v.profileDifferences << QStringLiteral("the target grew by %1 rows").arg(grown);
+        } catch (const Interrupted&) {
+            throw;
+        } catch (const std::exception& e) {
+            v.result = Verification::Result::CouldNotCheck;
+            v.problem = QStringLiteral("the target's rows could not be counted: ") + messageOf(e);
+        }
     }
 
     // One side's profile of its copy; false, with the reason in the
@@ -883,6 +979,8 @@ private:
     std::optional<Connection> m_source, m_target;
     std::optional<ReadAhead> m_reader;
     std::vector<ValueForm> m_forms;
+    std::vector<bool> m_sends;  // by column: its values are sent (appending sends only the target's columns)
+    long long m_rowsBefore = 0;  // an appended table's rows before the transfer
     std::vector<Field> m_sourceFields;  // the source's columns, for the profile
     LiteralSyntax m_syntax;
     FailureStorm m_storm;
@@ -896,6 +994,7 @@ private:
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
     RowDigests m_expected;   // the rows the target accepted, for the check
     bool m_verifies = false;  // each copied table is read back and checked
+    ExistingTable m_existing = ExistingTable::Ask;
     bool m_fast = false;     // fast copy: rows in batches inside transactions
     RowBatch m_batch;        // rows of the fast copy not yet committed
     std::optional<ParameterStatement> m_prepared;  // the fast copy's INSERT into iAnywhere

@@ -124,6 +124,10 @@ QString TransferAccount::details() const {
             text += QStringLiteral("; then replaced in the target by ") + t.replacedBy;
         if (!t.replacement.isEmpty())
             text += QStringLiteral("; ") + t.replacement;
+        if (t.appended)
+            text += QStringLiteral("; appended to the existing table");
+        if (!t.columnsNotSent.isEmpty())
+            text += QStringLiteral("; not in the target, so not sent: ") + t.columnsNotSent.join(QStringLiteral(", "));
     }
     if (stopped) {
         long long sent = 0;

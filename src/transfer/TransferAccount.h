@@ -24,6 +24,8 @@ struct TableAccount {
     QString skipped;  // why the table was not copied; empty when it was
     QString replacedBy;  // a table copied later in the same transfer that took its place
     QString replacement;  // how replacing an existing table ended, when the original stayed
+    bool appended = false;       // the rows went into the existing table
+    QStringList columnsNotSent;  // source columns the existing table lacks
     QString readPath; // how the source was read: "in key order, …" or "as one result"
     long long rowsRead = 0;
     long long rowsAccepted = 0;

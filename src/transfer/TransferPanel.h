@@ -1,4 +1,5 @@
 #pragma once
+#include "transfer/ExistingTable.h"
 #include "transfer/TableProgress.h"
 #include "transfer/TransferAccount.h"
 
@@ -17,6 +18,7 @@ public:
     virtual bool verifies() const { return true; }
     // Whether the rows go in batches inside transactions (off by default).
     virtual bool fastCopy() const { return false; }
+    virtual ExistingTable existingTable() const { return ExistingTable::Ask; }
 };
 
 }

@@ -97,3 +97,19 @@ TEST_F(StandinTest, SumsOfExactNumbersAreExact) {
 }
 
 }
+
+namespace {
+
+// SQLite keeps text in an INTEGER column; the server refuses it.
+TEST_F(StandinTest, IntegerColumnsRefuseWhatIsNoWholeNumberOfTheirSize) {
+    run(R"(CREATE TABLE "i"("n" INTEGER, "t" TINYINT, "s" SMALLINT))");
+    EXPECT_EQ(errorOf(R"(INSERT INTO "i" VALUES('twelve', 1, 1))").sqlState(), "22018");
+    EXPECT_EQ(errorOf(R"(INSERT INTO "i" VALUES(1, 256, 1))").sqlState(), "22003");
+    EXPECT_EQ(errorOf(R"(INSERT INTO "i" VALUES(1, -1, 1))").sqlState(), "22003");
+    EXPECT_EQ(errorOf(R"(INSERT INTO "i" VALUES(1, 1, 32768))").sqlState(), "22003");
+    EXPECT_EQ(errorOf(R"(INSERT INTO "i" VALUES(2147483648, 1, 1))").sqlState(), "22003");
+    run(R"(INSERT INTO "i" VALUES('12', 255, -32768))");
+    EXPECT_EQ(valueOf(R"(SELECT "n" + "t" FROM "i")").toText(), "267");
+}
+
+}

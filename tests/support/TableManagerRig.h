@@ -50,6 +50,8 @@ public:
     void showAccount(const tw::TransferAccount& account) override { accounts.push_back(account); }
     void progress(const tw::TableProgress& p) override { progressShown.push_back(p); }
     bool fastCopy() const override { return fast; }
+    tw::ExistingTable existingTable() const override { return existing; }
+    tw::ExistingTable existing = tw::ExistingTable::Ask;
     bool stop = false;
     bool fast = false;
     std::vector<tw::TransferAccount> accounts;

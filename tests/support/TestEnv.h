@@ -51,6 +51,9 @@ public:
     QString connectString() const { return QStringLiteral("Data Source=") + dataSourceName(); }
     QString filePath() const;
     void exec(const QString& sql) const;
+    // Straight into the file, past the server's column rules: a value the
+    // server would refuse, for a row that cannot be read.
+    void execPastTheRules(const QString& sql) const;
     void fillProfile(tw::ProfileFields& profile) const;
 };
 

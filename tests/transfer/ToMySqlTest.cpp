@@ -98,7 +98,8 @@ TEST_F(ToMySqlTest, ARowTheTargetRejectsGivesOneBoxAndTheOtherRowsArrive) {
 }
 
 TEST_F(ToMySqlTest, ARowTheReaderCannotReadGivesOneBoxAndIsNotSent) {
-    seedSource("t", "n INTEGER, w VARCHAR(10)", {"1, 'a'", "'not a number', 'b'", "3, 'c'"});
+    seedSource("t", "n INTEGER, w VARCHAR(10)", {"1, 'a'"});
+    rig.standin.execPastTheRules("INSERT INTO t VALUES('not a number', 'b'); INSERT INTO t VALUES(3, 'c')");
     selectInSource({"t"});
 
     send();
@@ -112,7 +113,8 @@ TEST_F(ToMySqlTest, ARowTheReaderCannotReadGivesOneBoxAndIsNotSent) {
 
 TEST_F(ToMySqlTest, ATableWhoseFirstRowCannotBeReadIsSkippedAndTheNextTableIsCopied) {
     seedSource("a", "n INTEGER", {"1", "2"});
-    seedSource("z", "n INTEGER", {"'not a number'", "2"});
+    seedSource("z", "n INTEGER");
+    rig.standin.execPastTheRules("INSERT INTO z VALUES('not a number'); INSERT INTO z VALUES(2)");
     selectInSource({"a", "z"});  // walked from the bottom: z first
 
     send();

@@ -5,6 +5,7 @@
 #include "tables/Form2.h"
 #include "tables/TransferDetailsDialog.h"
 #include <QCheckBox>
+#include <QComboBox>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -94,7 +95,7 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
         {form.PushButton7, form.Frame2, "Rename Table", {240, 3600, 3330, 400}},
         {form.ProgressBar1, &form, "Progress Bar", {120, 4460, 7800, 405}},
         {form.TransferResult, &form, "", {120, 4960, 7800, 360}},
-        {form.FastCopy, &form, "Fast copy", {120, 5360, 7800, 300}},
+        {form.FastCopy, &form, "Fast copy", {120, 5360, 2400, 300}},
         {form.PushButton2, &form, "< Back", {120, 5760, 3840, 405}},
         {form.PushButton12, &form, "Help", {4080, 5760, 3840, 405}},
     });
@@ -117,6 +118,19 @@ TEST_F(Form2Test, OuterHeightIsTheBottomOfTheBackButtonAndFiveHundredEightyTwips
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window cannot be resized";
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(Form2Test, WhatToDoWithAnExistingTableIsAskByDefaultAndStoredForTheNextRun) {
+    EXPECT_EQ(form.ExistingTableChoice->currentText(), "Ask");
+    EXPECT_EQ(form.TransferResult->existingTable(), ExistingTable::Ask);
+    form.ExistingTableChoice->setCurrentText("Append");
+    EXPECT_EQ(store.GetSetting("ExistingTable", ""), "Append");
+    EXPECT_EQ(form.TransferResult->existingTable(), ExistingTable::Append);
+    QWidget window;
+    Form2 next(program.services(), profile, store, window);
+    next.Form_Load();
+    EXPECT_EQ(next.ExistingTableChoice->currentText(), "Append");
+    EXPECT_EQ(next.TransferResult->existingTable(), ExistingTable::Append);
 }
 
 TEST_F(Form2Test, FastCopyIsOffByDefaultAndTheChoiceIsStoredForTheNextRun) {
@@ -146,7 +160,7 @@ TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
     } while (w != form.List2);
     EXPECT_EQ(order, QList<QWidget*>({form.List2, form.List1, form.PushButton10, form.PushButton11, form.PushButton3,
                                       form.PushButton1, form.PushButton6, form.PushButton8, form.PushButton9,
-                                      form.PushButton4, form.PushButton5, form.PushButton7, form.FastCopy,
+                                      form.PushButton4, form.PushButton5, form.PushButton7, form.FastCopy, form.ExistingTableChoice,
                                       form.PushButton2, form.PushButton12, form.TransferResult->DetailsButton}));
     form.show();
     EXPECT_EQ(form.focusWidget(), form.List2);
