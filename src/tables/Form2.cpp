@@ -250,7 +250,22 @@ void Form2::fitOuterHeight() {
 
 void Form2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    showDatabases();
     QTimer::singleShot(0, this, &Form2::fitOuterHeight);
+}
+
+// Which server, port and database, and which data source, the lists show:
+// after "< Back" and another database, the window says which it is now.
+void Form2::showDatabases() {
+    const QString mysql = QStringLiteral("MySQL %1:%2, database %3")
+                              .arg(m_profile.text(ProfileField::Server), m_profile.text(ProfileField::Port),
+                                   m_profile.text(ProfileField::Database));
+    const QString iany = QStringLiteral("iAnywhere data source %1").arg(m_profile.text(ProfileField::DataSourceName));
+    Frame1->setToolTip(mysql);
+    List1->setToolTip(mysql);
+    Frame2->setToolTip(iany);
+    List2->setToolTip(iany);
+    TransferResult->setIdleText(mysql + QStringLiteral(" \u00b7 ") + iany);
 }
 
 void Form2::PushButton1_Click() { runTableOperation(&tw::PushButton1_Click); }

@@ -61,6 +61,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
     void showEvent(QShowEvent* event) override;
+    void showDatabases();
     void keyPressEvent(QKeyEvent* event) override;  // Escape stops a running transfer
 
 private:

@@ -30,10 +30,16 @@ void TransferResultView::progress(const TableProgress& progress) {
         Line->setText(progress.text());
 }
 
+void TransferResultView::setIdleText(const QString& text) {
+    m_idle = text;
+    if (!m_account)
+        Line->setText(text);
+}
+
 void TransferResultView::clear() {
     m_stop = false;
     m_account.reset();
-    Line->clear();
+    Line->setText(m_idle);
     Line->setToolTip({});
     DetailsButton->setEnabled(false);
 }

@@ -25,6 +25,9 @@ public:
     void progress(const TableProgress& progress) override;
 
     void requestStop() { m_stop = true; }
+    // What the line says while it has nothing else to say: which databases
+    // the lists are.
+    void setIdleText(const QString& text);
     // A new operation begins: the last account goes, and Stop is unpressed.
     void clear();
     const std::optional<TransferAccount>& account() const { return m_account; }
@@ -38,6 +41,7 @@ private:
     bool m_fastCopy = false;
     ExistingTable m_existing = ExistingTable::Ask;
     std::optional<TransferAccount> m_account;
+    QString m_idle;
 };
 
 }

@@ -4,6 +4,7 @@
 #include "shell/OperationThread.h"
 #include "tables/Form2.h"
 #include "tables/TransferDetailsDialog.h"
+#include "tables/TransferResultView.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QClipboard>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
@@ -131,6 +133,24 @@ TEST_F(Form2Test, WhatToDoWithAnExistingTableIsAskByDefaultAndStoredForTheNextRu
     next.Form_Load();
     EXPECT_EQ(next.ExistingTableChoice->currentText(), "Append");
     EXPECT_EQ(next.TransferResult->existingTable(), ExistingTable::Append);
+}
+
+TEST_F(Form2Test, TheWindowSaysWhichDatabasesItsListsAre) {
+    profile.setText(ProfileField::Server, "db.example");
+    profile.setText(ProfileField::Port, "3307");
+    profile.setText(ProfileField::Database, "sales");
+    profile.setText(ProfileField::DataSourceName, "Sales DSN");
+    form.show();
+    EXPECT_EQ(form.TransferResult->Line->text(),
+              "MySQL db.example:3307, database sales \u00b7 iAnywhere data source Sales DSN");
+    EXPECT_EQ(form.Frame1->toolTip(), "MySQL db.example:3307, database sales");
+    EXPECT_EQ(form.List2->toolTip(), "iAnywhere data source Sales DSN");
+    // "< Back", another database, "Next >": the window says which it is now.
+    form.hide();
+    profile.setText(ProfileField::Database, "archive");
+    form.show();
+    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("MySQL db.example:3307, database archive"));
+    form.hide();
 }
 
 TEST_F(Form2Test, FastCopyIsOffByDefaultAndTheChoiceIsStoredForTheNextRun) {
@@ -359,7 +379,8 @@ TEST_F(Form2OperationsTest, TheSendButtonReadsStopAndStopsTheTransferKeepingWhat
 
     form.PushButton11->click();
     form.PushButton1->click();  // the next operation, which drops nothing, clears the account
-    EXPECT_EQ(form.TransferResult->Line->text(), "");
+    EXPECT_FALSE(form.TransferResult->account().has_value());
+    EXPECT_TRUE(form.TransferResult->Line->text().startsWith("MySQL ")) << "back to which databases these are";
     EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
 }
 
