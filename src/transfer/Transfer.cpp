@@ -364,21 +364,21 @@ private:
             }
             if (replacing)
                 table().replacement = QStringLiteral("the original kept; the rows copied so far are in ") + into;
-            finishTable(name, !replacing);  // the table and the rows committed so far are there
+            finishTable(name, !replacing && !appending);  // the table and the rows committed so far are there
             throw;
         } catch (const StoppedAtQuestion&) {
             abandonBatch();
             abandonReplacement(replacing, into);
-            finishTable(name, !replacing);
+            finishTable(name, !replacing && !appending);
             throw;
         } catch (const StopRequested&) {
             finishBatch(insertStart);  // what was read before the Stop is kept
             abandonReplacement(replacing, into);
-            finishTable(name, !replacing);
+            finishTable(name, !replacing && !appending);
             throw;
         }
         const bool inPlace = !replacing || swapIn(name, into);
-        finishTable(name, inPlace && !appending);
+        finishTable(name, inPlace && !appending);  // an appended table is listed already
         if (m_verifies && appending)
             verifyAppended(name);
         else if (m_verifies && inPlace)

@@ -122,6 +122,25 @@ TEST_P(ExistingTableTest, AppendRejectsAValueTheExistingColumnCannotHold) {
     EXPECT_EQ(rig.prompts.shown[0].title, "Application Error");
 }
 
+TEST_P(ExistingTableTest, AStoppedAppendKeepsWhatWentInAndListsTheTableOnce) {
+    createIn(tc.source, "t", "id INT");
+    for (int i = 1; i <= 300; ++i)
+        tc.source.exec(rig, QString("INSERT INTO %1 VALUES(%2)").arg(quoted(tc.source.quote, "t")).arg(i));
+    sourceList().AddItem("t");
+    createIn(tc.target, "t", "id INTEGER", {"0"});
+    targetList().AddItem("t");
+    selectInSource({"t"});
+    rig.transfer.existing = ExistingTable::Append;
+    rig.yield.onYield = [&](long long) { rig.transfer.stop = rig.transfer.stop || rig.progress.value() >= 50; };
+    send();
+
+    ASSERT_TRUE(account().stopped);
+    const long long accepted = account().tables.at(0).rowsAccepted;
+    EXPECT_GT(accepted, 0);
+    EXPECT_EQ((long long)targetRows("t").size(), accepted + 1);
+    EXPECT_EQ(targetList().entries(), QStringList({"t"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothWays, ExistingTableTest, ::testing::Values(toIAnywhereCase, toMySqlCase),
                          [](const auto& info) { return std::string(info.param.name); });
 
