@@ -73,7 +73,15 @@ SettingsStore::SettingsStore()
     }
 }
 
-SettingsStore::~SettingsStore() = default;
+// Values still waiting for the lock are written at the end if it is free
+// by then; a lock still held keeps them out, as the user was told.
+SettingsStore::~SettingsStore() {
+    m_tell = nullptr;  // nobody is left to tell
+    if (m_pending.empty() || lockedByAnother())
+        return;
+    for (const auto& [key, value] : m_pending)
+        write(key, value);
+}
 
 QString SettingsStore::GetSetting(const QString& key, const QString& defaultValue) const {
     if (const auto pending = m_pending.find(key); pending != m_pending.end())

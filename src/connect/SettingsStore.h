@@ -15,7 +15,7 @@ namespace tw {
 // to disk at once; the file holds a password, so only its owner may read it
 // or its folder, whatever the umask. A write never waits for the file's
 // lock: while another program holds it, the value is kept and written as
-// soon as the lock is free.
+// soon as the lock is free, at the latest when the store goes.
 class SettingsStore {
 public:
     SettingsStore();

@@ -385,8 +385,17 @@ private:
             verify(name);
     }
 
-    // A name beside the original's for its replacement while it is filled.
-    static QString replacementName(const QString& name) { return QStringLiteral("tw_new_") + name; }
+    // A name beside the original's for its replacement while it is filled;
+    // within MySQL's 64 characters, a long name shortened with a hash of it
+    // so that two long names do not meet.
+    static QString replacementName(const QString& name) {
+        const QString prefix = QStringLiteral("tw_new_");
+        constexpr qsizetype longest = 64;
+        if (prefix.size() + name.size() <= longest)
+            return prefix + name;
+        const QString hash = QString::number(qHash(name), 16).rightJustified(16, u'0');
+        return prefix + name.left(longest - prefix.size() - hash.size() - 1) + u'_' + hash;
+    }
 
     // A replacement stopped before its rows were all in goes; the original stays.
     void abandonReplacement(bool replacing, const QString& into) {

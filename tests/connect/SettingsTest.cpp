@@ -305,6 +305,32 @@ TEST_F(SettingsTest, ALockHeldByAnotherProgramNeitherFreezesTheWindowNorLosesThe
     EXPECT_EQ(store().trouble(), SettingsStore::Trouble::None);
 }
 
+TEST_F(SettingsTest, AValueStillWaitingForTheLockIsWrittenWhenTheStoreGoes) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        QLockFile lock(store().fileName() + ".lock");
+        const char locked = lock.tryLock(0) ? 'y' : 'n';
+        (void)!::write(ready[1], &locked, 1);
+        ::usleep(500000);
+        lock.unlock();
+        ::_exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(::read(ready[0], &locked, 1), 1);
+    ASSERT_EQ(locked, 'y');
+    EXPECT_FALSE(store().SaveSetting("Database", "late"));
+    int status = 0;
+    ASSERT_EQ(::waitpid(holder, &status, 0), holder);  // no events processed meanwhile
+    EXPECT_NE(stored("Database"), "late");
+    const QString file = store().fileName();
+    m_store.reset();
+    QSettings disk(file, QSettings::IniFormat);
+    EXPECT_EQ(disk.value("Tablewright/Database").toString(), "late");
+}
+
 TEST(ConnectStringTest, DefaultsAndEmptyDataSourceName) {
     twtest::TestProfile p;
     for (ProfileField f : allProfileFields)

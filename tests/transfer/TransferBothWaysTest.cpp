@@ -288,6 +288,24 @@ TEST_P(TransferBothWaysTest, ACreateThatFailsOnAnExistingUnlistedTableInsertsNot
     EXPECT_EQ(targetRows("u"), Rows({{copied(3), "other"}}));
 }
 
+// MySQL takes names of 64 characters; the replacement's must fit too.
+TEST_P(TransferBothWaysTest, ATableWithTheLongestNameIsReplacedToo) {
+    const QString name = QString("orders_").repeated(9).left(64);
+    seedSource(name, twoColumns(), {"1, 'new'"});
+    createIn(tc.target, name, "id INTEGER, old VARCHAR(20)", {"7, 'old'"});
+    targetList().AddItem(tc.lowerCasesTargetNames ? name.toLower() : name);
+    selectInSource({name});
+    rig.prompts.answerMsgBox(MsgAnswer::Yes);
+
+    send();
+
+    ASSERT_EQ(rig.prompts.shown.size(), 1u) << rig.prompts.texts().join("\n").toStdString();
+    const Rows rows = targetRows(name);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].at(1), "new");
+    EXPECT_EQ(tablesIn(tc.target), QStringList({name}));
+}
+
 // Measured before: a replacement the target refused left no table at all.
 TEST_P(TransferBothWaysTest, AReplacementTheTargetCannotCreateKeepsTheOriginal) {
     seedSource("orders", twoColumns(), {"1, 'new'"});
