@@ -46,6 +46,24 @@ protected:
         return disk.value("Tablewright/" + key).toString();
     }
     SettingsStore& store() const { return *m_store; }
+    // Another program, here a child process, holding the settings' lock for
+    // the microseconds given; its process id once it holds it, else -1.
+    pid_t holdTheLock(useconds_t microseconds) const {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return -1;
+        const pid_t holder = ::fork();
+        if (holder == 0) {
+            QLockFile lock(store().fileName() + ".lock");
+            const char locked = lock.tryLock(0) ? 'y' : 'n';
+            (void)!::write(ready[1], &locked, 1);
+            ::usleep(microseconds);
+            lock.unlock();
+            ::_exit(0);
+        }
+        char locked = 0;
+        return holder > 0 && ::read(ready[0], &locked, 1) == 1 && locked == 'y' ? holder : -1;
+    }
     std::unique_ptr<SettingsStore> m_store;
     std::array<QLineEdit*, 6> edits{};
 };
@@ -264,21 +282,8 @@ TEST_F(SettingsTest, ALockHeldByAnotherProgramNeitherFreezesTheWindowNorLosesThe
     QStringList told;
     binding.onStoreProblem([&](const QString& message) { told << message; });
     binding.load();
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t holder = ::fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        QLockFile lock(store().fileName() + ".lock");
-        const char locked = lock.tryLock(0) ? 'y' : 'n';
-        (void)!::write(ready[1], &locked, 1);
-        ::sleep(5);
-        lock.unlock();
-        ::_exit(0);
-    }
-    char locked = 0;
-    ASSERT_EQ(::read(ready[0], &locked, 1), 1);
-    ASSERT_EQ(locked, 'y');
+    const pid_t holder = holdTheLock(5000000);
+    ASSERT_GT(holder, 0);
 
     edits[2]->setText("typed while locked");
     int status = 0;
@@ -306,21 +311,8 @@ TEST_F(SettingsTest, ALockHeldByAnotherProgramNeitherFreezesTheWindowNorLosesThe
 }
 
 TEST_F(SettingsTest, AValueStillWaitingForTheLockIsWrittenWhenTheStoreGoes) {
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t holder = ::fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        QLockFile lock(store().fileName() + ".lock");
-        const char locked = lock.tryLock(0) ? 'y' : 'n';
-        (void)!::write(ready[1], &locked, 1);
-        ::usleep(500000);
-        lock.unlock();
-        ::_exit(0);
-    }
-    char locked = 0;
-    ASSERT_EQ(::read(ready[0], &locked, 1), 1);
-    ASSERT_EQ(locked, 'y');
+    const pid_t holder = holdTheLock(500000);
+    ASSERT_GT(holder, 0);
     EXPECT_FALSE(store().SaveSetting("Database", "late"));
     int status = 0;
     ASSERT_EQ(::waitpid(holder, &status, 0), holder);  // no events processed meanwhile

@@ -123,15 +123,12 @@ TEST_P(ExistingTableTest, AppendRejectsAValueTheExistingColumnCannotHold) {
 }
 
 TEST_P(ExistingTableTest, AStoppedAppendKeepsWhatWentInAndListsTheTableOnce) {
-    createIn(tc.source, "t", "id INT");
-    for (int i = 1; i <= 300; ++i)
-        tc.source.exec(rig, QString("INSERT INTO %1 VALUES(%2)").arg(quoted(tc.source.quote, "t")).arg(i));
-    sourceList().AddItem("t");
+    seedNumbered("t", "id INT", 300);
     createIn(tc.target, "t", "id INTEGER", {"0"});
     targetList().AddItem("t");
     selectInSource({"t"});
     rig.transfer.existing = ExistingTable::Append;
-    rig.yield.onYield = [&](long long) { rig.transfer.stop = rig.transfer.stop || rig.progress.value() >= 50; };
+    stopHalfWay();
     send();
 
     ASSERT_TRUE(account().stopped);

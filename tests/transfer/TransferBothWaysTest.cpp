@@ -326,15 +326,12 @@ TEST_P(TransferBothWaysTest, AReplacementTheTargetCannotCreateKeepsTheOriginal) 
 
 // Measured before: Stop after Yes left a partial table where a whole one had been.
 TEST_P(TransferBothWaysTest, AStopWhileReplacingKeepsTheOriginalWhole) {
-    createIn(tc.source, "orders", twoColumns());
-    for (int i = 1; i <= 300; ++i)
-        tc.source.exec(rig, QString("INSERT INTO %1 VALUES(%2, 'new')").arg(quoted(tc.source.quote, "orders")).arg(i));
-    sourceList().AddItem("orders");
+    seedNumbered("orders", twoColumns(), 300, ", 'new'");
     createIn(tc.target, "orders", "id INTEGER, old VARCHAR(20)", {"7, 'old'"});
     targetList().AddItem("orders");
     selectInSource({"orders"});
     rig.prompts.answerMsgBox(MsgAnswer::Yes);
-    rig.yield.onYield = [&](long long) { rig.transfer.stop = rig.transfer.stop || rig.progress.value() >= 50; };
+    stopHalfWay();
 
     send();
 

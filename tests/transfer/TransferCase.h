@@ -150,6 +150,17 @@ public:
         for (const auto& r : rows)
             db.exec(rig, "INSERT INTO " + quoted(db.quote, table) + " VALUES(" + r + ")");
     }
+    // A source table of rows numbered 1 to count, each number followed by rest.
+    void seedNumbered(const QString& table, const QString& columns, int count, const QString& rest = {}) {
+        createIn(tc.source, table, columns);
+        for (int i = 1; i <= count; ++i)
+            tc.source.exec(rig, QString("INSERT INTO %1 VALUES(%2%3)").arg(quoted(tc.source.quote, table)).arg(i).arg(rest));
+        sourceList().AddItem(table);
+    }
+    // Presses Stop once the bar is half way.
+    void stopHalfWay() {
+        rig.yield.onYield = [this](long long) { rig.transfer.stop = rig.transfer.stop || rig.progress.value() >= 50; };
+    }
     void selectInSource(const QStringList& names) {
         for (int i = 0; i < sourceList().ListCount(); ++i)
             if (names.contains(sourceList().List(i)))
