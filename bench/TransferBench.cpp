@@ -8,11 +8,11 @@
 #include "ProcessUsage.h"
 #include "StatementRecorder.h"
 #include "WindowGap.h"
-#include "shell/OperationThread.h"
-#include "shell/ProgramEnd.h"
+#include "base/OperationThread.h"
+#include "base/ProgramEnd.h"
 #include "tables/OffWindowUi.h"
 #include "tables/TableListWidget.h"
-#include "transfer/Transfer.h"
+#include "tables/SendTables.h"
 #include <QApplication>
 #include <QDir>
 #include <algorithm>
@@ -180,13 +180,13 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     bench::WindowGap gap;
     BenchPanel panel;
     tw::TableManagerUi ui{list1, list2, bar, pointer, prompts, yield, profile, panel};
-    tw::TableList& source = direction.source.list(ui);
+    tw::TableList& source = &direction == &tw::toIAnywhere() ? list1 : list2;
     source.AddItem(tables.slice);
     source.setListIndex(0);
     source.setSelected(0, true);
 
     Run run;
-    tw::TableList& targetList = direction.target.list(ui);
+    tw::TableList& targetList = &direction == &tw::toIAnywhere() ? list2 : list1;
     // The INSERT texts for the bare loop come from a transfer of their own,
     // so that writing them down is not timed as the transfer's work.
     bench::StatementRecorder recorder(recorded);

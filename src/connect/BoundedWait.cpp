@@ -1,8 +1,8 @@
 #include "connect/BoundedWait.h"
 #include "connect/DbError.h"
-#include "shell/AbandonedWork.h"
-#include "shell/DetachedWork.h"
-#include "shell/Yield.h"
+#include "base/AbandonedWork.h"
+#include "base/DetachedWork.h"
+#include "base/Yield.h"
 #include <chrono>
 
 namespace tw {

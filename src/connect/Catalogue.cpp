@@ -37,27 +37,28 @@ bool SybaseConnects(const ProfileFields& profile, QString* reason, Yield* whileW
     return opens(odbcProvider, SybaseConnectString, profile, false, reason, whileWaiting);
 }
 
-void ListMySQLTables(const ProfileFields& profile, TableList& list, Yield& yield) {
+QStringList MySQLTableNames(const ProfileFields& profile, Yield& yield) {
     Connection connection;
     connection.CursorLocation = CursorLocationCode::Client;  // RecordCount bounds the loop
     connection.Open(MySQLConnectString(profile), &yield);
     Recordset tables = connection.Execute(QStringLiteral("SHOW TABLES;"), &yield);
-    list.Clear();
+    QStringList names;
     const long long count = tables.RecordCount();
     for (long long row = 1; row <= count; ++row) {
         yield.DoEvents();
-        list.AddItem(tables.Fields(0).Value.toText());
+        names << tables.Fields(0).Value.toText();
         tables.MoveNext();
     }
     tables.Close();
+    return names;
 }
 
-void ListSybaseTables(const ProfileFields& profile, TableList& list, Yield& yield) {
+QStringList SybaseTableNames(const ProfileFields& profile, Yield& yield) {
     Connection connection;
     connection.Provider = odbcProvider;
     connection.Open(SybaseConnectString(profile), &yield);
     Recordset tables = connection.OpenSchema(adSchemaTables);
-    list.Clear();
+    QStringList names;
     while (!tables.isEOF()) {
         // Only user tables: the type exactly "TABLE" (no views, no system
         // tables), and no name that holds "SYS" in any case.
@@ -65,12 +66,13 @@ void ListSybaseTables(const ProfileFields& profile, TableList& list, Yield& yiel
             yield.DoEvents();
             const QString name = tables.Fields(QStringLiteral("TABLE_NAME")).Value.toText();
             if (!name.toUpper().contains(QStringLiteral("SYS")))
-                list.AddItem(name);
+                names << name;
         }
         tables.MoveNext();
     }
     tables.Close();
     connection.Close();
+    return names;
 }
 
 }

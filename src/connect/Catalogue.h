@@ -1,7 +1,7 @@
 #pragma once
 #include "connect/ConnectionProfile.h"
-#include "shell/Yield.h"
-#include "tables/TableList.h"
+#include "base/Yield.h"
+#include <QStringList>
 
 namespace tw {
 
@@ -11,10 +11,9 @@ namespace tw {
 bool MySQLConnects(const ProfileFields& profile, QString* reason = nullptr, Yield* whileWaiting = nullptr);
 bool SybaseConnects(const ProfileFields& profile, QString* reason = nullptr, Yield* whileWaiting = nullptr);
 
-// Fill a table list with the tables of each database. The list is cleared
-// only once the catalogue query has returned, so a failure before that
-// leaves it as it was. Failures propagate to the caller.
-void ListMySQLTables(const ProfileFields& profile, TableList& list, Yield& yield);
-void ListSybaseTables(const ProfileFields& profile, TableList& list, Yield& yield);
+// The user tables of each database, in the catalogue's order. Failures
+// propagate to the caller.
+QStringList MySQLTableNames(const ProfileFields& profile, Yield& yield);
+QStringList SybaseTableNames(const ProfileFields& profile, Yield& yield);
 
 }

@@ -3,7 +3,7 @@
 #include "connect/ColumnReader.h"
 #include "connect/Connection.h"
 #include "connect/DbError.h"
-#include "shell/Yield.h"
+#include "base/Yield.h"
 
 namespace tw {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/Yield.h"
+#include "base/Yield.h"
 #include <QList>
 #include <QPointer>
 #include <QWidget>

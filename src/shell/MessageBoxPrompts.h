@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/Prompts.h"
+#include "base/Prompts.h"
 #include <QMessageBox>
 #include <memory>
 

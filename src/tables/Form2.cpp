@@ -1,19 +1,20 @@
 #include "tables/Form2.h"
 #include "connect/SettingsStore.h"
 #include "shell/BusyControls.h"
+#include "shell/CloseProgram.h"
 #include "shell/CursorFile.h"
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "shell/FileExists.h"
-#include "shell/Guard.h"
+#include "base/Guard.h"
 #include "shell/LookAndFeel.h"
-#include "shell/OperationThread.h"
-#include "shell/ProgramEnd.h"
+#include "base/OperationThread.h"
+#include "base/ProgramEnd.h"
 #include "shell/ProgramIcon.h"
 #include "shell/WindowLook.h"
 #include "tables/DropTables.h"
 #include "tables/OffWindowUi.h"
 #include "tables/RenameTable.h"
-#include "transfer/SendTables.h"
+#include "tables/SendTables.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -296,7 +297,7 @@ void Form2::PushButton12_Click() {
 
 void Form2::closeEvent(QCloseEvent* event) {
     event->accept();
-    m_services.end.request();
+    closeProgram(m_services.end);
 }
 
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/OperationThread.h"
+#include "base/OperationThread.h"
 #include "tables/TableList.h"
 
 namespace tw {

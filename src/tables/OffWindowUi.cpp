@@ -1,11 +1,11 @@
 #include "tables/OffWindowUi.h"
 #include "connect/ConnectionProfile.h"
-#include "shell/EndingYield.h"
-#include "shell/OperationThread.h"
-#include "shell/Prompts.h"
+#include "base/EndingYield.h"
+#include "base/OperationThread.h"
+#include "base/Prompts.h"
 #include "tables/ListOnWindow.h"
 #include "tables/ProgressBar.h"
-#include "transfer/TransferPanel.h"
+#include "tables/TransferPanel.h"
 #include <atomic>
 
 namespace tw {

@@ -1,6 +1,6 @@
 #include "tables/RenameTable.h"
 #include "connect/Recordset.h"
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 
 namespace tw {
 

@@ -1,11 +1,11 @@
 #pragma once
 #include "connect/ConnectionProfile.h"
 #include "shell/MousePointer.h"
-#include "shell/Prompts.h"
-#include "shell/Yield.h"
+#include "base/Prompts.h"
+#include "base/Yield.h"
 #include "tables/ProgressBar.h"
 #include "tables/TableList.h"
-#include "transfer/TransferPanel.h"
+#include "tables/TransferPanel.h"
 
 namespace tw {
 

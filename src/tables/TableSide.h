@@ -1,6 +1,6 @@
 #pragma once
 #include "connect/Connection.h"
-#include "shell/Guard.h"
+#include "base/Guard.h"
 #include "tables/TableManagerUi.h"
 #include <QChar>
 #include <QString>

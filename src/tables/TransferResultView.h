@@ -1,5 +1,5 @@
 #pragma once
-#include "transfer/TransferPanel.h"
+#include "tables/TransferPanel.h"
 #include <QWidget>
 #include <optional>
 

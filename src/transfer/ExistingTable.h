@@ -10,9 +10,11 @@ enum class ExistingTable {
     Replace,  // replaced without asking
     Append,   // its rows go into the existing table, by column name
     Skip,     // left alone
+    Fail,     // left alone, and the table counts as failed: there is nobody to ask
 };
 
-// The words the settings store keeps: "Ask", "Replace", "Append", "Skip".
+// The words the settings store keeps: "Ask", "Replace", "Append", "Skip";
+// Fail is the command line's alone.
 QString existingTableKey(ExistingTable mode);
 ExistingTable existingTableFromKey(const QString& key);  // Ask for anything else
 

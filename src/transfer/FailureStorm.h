@@ -1,6 +1,6 @@
 #pragma once
-#include "shell/Prompts.h"
-#include "shell/Yield.h"
+#include "base/Prompts.h"
+#include "base/Yield.h"
 #include <QString>
 
 namespace tw {

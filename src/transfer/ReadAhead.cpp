@@ -7,9 +7,10 @@ namespace tw {
 
 ReadAhead::~ReadAhead() { stopReading(); }
 
-void ReadAhead::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning) {
+void ReadAhead::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
+                     const QString& condition) {
     stopReading();
-    m_stream.Open(table, quote, keyedChunks, source, whileRunning);
+    m_stream.Open(table, quote, keyedChunks, source, whileRunning, condition);
     m_fields.clear();
     for (int i = 0; i < m_stream.fieldCount(); ++i)
         m_fields.push_back(m_stream.Fields(i));

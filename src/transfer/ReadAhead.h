@@ -20,7 +20,8 @@ public:
     ReadAhead& operator=(const ReadAhead&) = delete;
 
     // Opens the stream here, on the first row; the rest are read ahead.
-    void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning);
+    void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
+              const QString& condition = {});
     void Close();
     bool isOpen() const { return m_stream.isOpen() || m_reading.joinable(); }
 

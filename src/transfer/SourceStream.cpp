@@ -64,17 +64,24 @@ QStringList chunkKey(const QString& quotedTable, Connection& source, Yield* whil
 
 }
 
-long long countRows(const QString& table, QChar quote, Connection& source, Yield* whileRunning) {
+QString whereClause(const QString& condition) {
+    return condition.isEmpty() ? QString() : QStringLiteral(" WHERE (") + condition + u')';
+}
+
+long long countRows(const QString& table, QChar quote, Connection& source, Yield* whileRunning, const QString& condition) {
     Recordset count;
-    count.Open(QStringLiteral("SELECT COUNT(*) FROM ") + quotedName(table, quote), source, -1, -1, whileRunning);
+    count.Open(QStringLiteral("SELECT COUNT(*) FROM ") + quotedName(table, quote) + whereClause(condition), source, -1, -1,
+               whileRunning);
     const long long n = count.Fields(0).Value.toText().toLongLong();
     count.Close();
     return n;
 }
 
-void SourceStream::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning) {
+void SourceStream::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
+                        const QString& condition) {
     m_source = &source;
     m_select = QStringLiteral("SELECT * FROM ") + quotedName(table, quote);
+    m_condition = condition;
     m_keyColumns.clear();
     m_keyFields.clear();
     m_lastKey.clear();
@@ -102,13 +109,17 @@ void SourceStream::Open(const QString& table, QChar quote, bool keyedChunks, Con
 
 QString SourceStream::chunkSql() const {
     if (m_keyColumns.isEmpty())
-        return m_select;
+        return m_select + whereClause(m_condition);
     const QString keys = m_keyColumns.join(QStringLiteral(", "));
     QString sql = m_select;
     if (!m_lastKey.isEmpty()) {
-        sql += m_keyColumns.size() == 1
-                   ? QStringLiteral(" WHERE ") + keys + QStringLiteral(" > ") + m_lastKey.front()
-                   : QStringLiteral(" WHERE (") + keys + QStringLiteral(") > (") + m_lastKey.join(QStringLiteral(", ")) + u')';
+        const QString after = m_keyColumns.size() == 1
+                                  ? keys + QStringLiteral(" > ") + m_lastKey.front()
+                                  : u'(' + keys + QStringLiteral(") > (") + m_lastKey.join(QStringLiteral(", ")) + u')';
+        sql += m_condition.isEmpty() ? QStringLiteral(" WHERE ") + after
+                                     : whereClause(m_condition) + QStringLiteral(" AND ") + after;
+    } else {
+        sql += whereClause(m_condition);
     }
     return sql + QStringLiteral(" ORDER BY ") + keys + QStringLiteral(" LIMIT ") + QString::number(chunkRows);
 }

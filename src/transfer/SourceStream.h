@@ -20,7 +20,9 @@ public:
     static constexpr int chunkRows = 10000;
 
     // keyedChunks: the source understands MySQL's row comparisons and LIMIT.
-    void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning);
+    // condition: what the rows read must meet, in the source's SQL; empty for all.
+    void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
+              const QString& condition = {});
     void Close();
     bool isOpen() const { return m_rows.isOpen(); }
 
@@ -43,6 +45,7 @@ private:
     Recordset m_rows;
     Connection* m_source = nullptr;
     QString m_select;              // SELECT * FROM the table
+    QString m_condition;           // on the rows read; empty for all
     QStringList m_keyColumns;      // quoted; empty when the table is read whole
     std::vector<int> m_keyFields;  // their places in the row
     QStringList m_lastKey;         // the last row's key values as literals
@@ -50,7 +53,11 @@ private:
     bool m_ended = false;  // a chunk failed to open
 };
 
-// The number of rows in a table now, for the progress bar.
-long long countRows(const QString& table, QChar quote, Connection& source, Yield* whileRunning);
+// " WHERE (condition)", or nothing for no condition.
+QString whereClause(const QString& condition);
+
+// The number of rows in a table now that meet the condition, for the progress bar.
+long long countRows(const QString& table, QChar quote, Connection& source, Yield* whileRunning,
+                    const QString& condition = {});
 
 }

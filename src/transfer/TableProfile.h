@@ -1,5 +1,6 @@
 #pragma once
 #include "connect/Field.h"
+#include "transfer/SourceStream.h"
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -47,7 +48,10 @@ public:
     TableProfile(const std::vector<Field>& source, const ProfileDialect& sourceDialect,
                  const std::vector<Field>& target, const ProfileDialect& targetDialect, long long rowsRejected);
 
-    QString sourceQuery(const QString& table) const { return query(table, m_sourceDialect, true); }
+    // The source's rows that met the transfer's condition; the target's all.
+    QString sourceQuery(const QString& table, const QString& condition) const {
+        return query(table, m_sourceDialect, true) + whereClause(condition);
+    }
     QString targetQuery(const QString& table) const { return query(table, m_targetDialect, false); }
 
     // The figures that differ, each as a line of the account: "column f: 1

@@ -3,14 +3,14 @@
 #include "connect/DbError.h"
 #include "connect/ParameterStatement.h"
 #include "connect/Recordset.h"
-#include "shell/Guard.h"
+#include "base/Guard.h"
 #include "transfer/FailureStorm.h"
 #include "transfer/RowBatch.h"
 #include "transfer/RowDigest.h"
 #include "transfer/TableProfile.h"
 #include "transfer/TimedPrompts.h"
 #include "transfer/ReadAhead.h"
-#include "transfer/TransferHelpers.h"
+#include "transfer/TransferDirection.h"
 #include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QStringList>
@@ -59,7 +59,7 @@ constexpr long long packetHeadroom = 4096;
 
 const QString keptOriginal = QStringLiteral("kept as it was, ");
 // What an existing table gets besides the question's Yes and No.
-constexpr int skipAnswer = -1, appendAnswer = -2;
+constexpr int skipAnswer = -1, appendAnswer = -2, failAnswer = -3;
 const QString lostWhileSending = QStringLiteral("the connection was lost while it was being sent");
 const QString lostWhileCommitting = QStringLiteral("the connection was lost while they were being committed");
 
@@ -71,16 +71,17 @@ QString messageOf(const std::exception& e) {
 
 class TableTransfer {
 public:
-    TableTransfer(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer)
-        : d(direction), L(direction.lines), ui(ui), m_observer(observer), m_prompts(ui.prompts),
-          m_guard(m_prompts, locationText(QStringLiteral("Form2"), direction.procedure), &m_statement),
+    TableTransfer(const TransferRequest& request, TransferEvents& events, StatementObserver* observer)
+        : r(request), d(request.direction), L(d.lines), events(events), m_yield(events.yield()),
+          m_observer(observer), m_prompts(events.prompts()),
+          m_guard(m_prompts, locationText(QStringLiteral("Form2"), d.procedure), &m_statement),
           m_storm(m_prompts) {
         m_syntax.bytes = d.target.bytes;
         m_syntax.backslashEscapes = d.target.backslashEscapes;
         m_account.direction = d.description;
-        m_account.fastCopy = m_fast = ui.transfer.fastCopy();
-        m_verifies = ui.transfer.verifies();
-        m_existing = ui.transfer.existingTable();
+        m_account.fastCopy = m_fast = r.options.fastCopy;
+        m_verifies = r.options.verifies;
+        m_existing = r.options.existing;
     }
 
     void run() {
@@ -89,12 +90,12 @@ public:
         try {
             yieldAt(L.firstYield);
             bool noCurrent = false;
-            step(L.noCurrent, [&] { noCurrent = sourceList().nothingChosen(); });
+            step(L.noCurrent, [&] { noCurrent = r.nothingChosen; });
             if (noCurrent) {
                 step(L.noCurrentMessage, [&] { m_prompts.MsgBox(d.noCurrentMessage, MsgStyle::OkOnly, {}); });
                 return;
             }
-            step(L.hourglass, [&] { ui.pointer.setMousePointer(PointerCode::Hourglass); });
+            step(L.hourglass, [&] { events.busy(true); });
             openConnections();
             walk();
         } catch (const TransferEnds&) {
@@ -103,7 +104,7 @@ public:
         }
         end();
         m_account.seconds = double(m_clock.nsecsElapsed() - m_prompts.waitedNs()) / 1e9;
-        ui.transfer.showAccount(m_account);
+        events.transferEnded(m_account);
     }
 
 private:
@@ -177,25 +178,22 @@ private:
 
     // A yield, after which a Stop the user pressed takes effect.
     void yieldAt(int line) {
-        step(line, [&] { ui.yield.DoEvents(); });
+        step(line, [&] { m_yield.DoEvents(); });
         stopIfAsked();
     }
 
     // A yield between numbered steps, where Stop takes effect too.
     void checkIn() {
-        ui.yield.DoEvents();
+        m_yield.DoEvents();
         stopIfAsked();
     }
 
     void stopIfAsked() {
-        if (ui.transfer.stopRequested())
+        if (events.stopRequested())
             throw StopRequested();
     }
 
     TableAccount& table() { return m_account.tables.back(); }
-
-    TableList& sourceList() { return d.source.list(ui); }
-    TableList& targetList() { return d.target.list(ui); }
 
     void createObjects() {
         int line = firstLine;
@@ -234,7 +232,7 @@ private:
         if (side.viaProvider)
             step(next(), [&] { c.Provider = QStringLiteral("MSDASQL"); });
         const bool opened = step(next(), [&] {
-            c.Open(side.connectString(ui.profile), &ui.yield);
+            c.Open(side.connectString(r.profile), &m_yield);
             if (isTarget && side.readsSqlMode) {
                 m_syntax.backslashEscapes = readsBackslashEscapes(c);
                 m_packetLimit = largestPacket(c);
@@ -244,21 +242,13 @@ private:
             endEarly();
     }
 
-    // The selected tables, bottom entry first; what to do with each that the
+    // The requested tables in their order; what to do with each that the
     // target already holds is decided, and asked, before the first row.
     void walk() {
-        QStringList names;
-        for (int i = sourceList().ListCount() - 1; i >= 0; --i) {
-            if (d.yieldPerTable)
+        const QStringList& names = r.tables;
+        if (d.yieldPerTable)
+            for (qsizetype i = 0, n = r.entriesLookedAt >= 0 ? r.entriesLookedAt : names.size(); i < n; ++i)
                 yieldAt(L.tableYield);
-            bool selected = true;
-            step(L.selected, [&] { selected = sourceList().Selected(i); });
-            if (!selected)
-                continue;
-            QString name;
-            step(L.name, [&] { name = sourceList().List(i); });
-            names << name;
-        }
         m_tablesSelected = int(names.size());
         std::vector<int> answers;
         for (qsizetype i = 0; i < names.size(); ++i)
@@ -273,7 +263,7 @@ private:
     int decide(const QString& name, const QStringList& copiedBefore) {
         int answer = 0;
         if (!m_guard.test(L.contains, [&] {
-                return ListContains(targetList(), name) || copiedBefore.contains(name, Qt::CaseInsensitive);
+                return r.targetTables.contains(name, Qt::CaseInsensitive) || copiedBefore.contains(name, Qt::CaseInsensitive);
             })) {
             step(L.noQuestion, [&] { answer = 0; });
             return answer;
@@ -282,6 +272,7 @@ private:
         case ExistingTable::Replace: return MsgAnswer::Yes;
         case ExistingTable::Skip: return skipAnswer;
         case ExistingTable::Append: return appendAnswer;
+        case ExistingTable::Fail: return failAnswer;
         case ExistingTable::Ask: break;
         }
         step(L.question, [&] {
@@ -301,6 +292,7 @@ private:
         // The time is the table's however its copy ends, less the user's answering.
         const auto timed = qScopeGuard([&] {
             table().seconds = double(clock.nsecsElapsed() - (m_prompts.waitedNs() - waitedBefore)) / 1e9;
+            events.tableEnded(table());
         });
         try {
             copyTableRows(name, answer);
@@ -313,9 +305,11 @@ private:
 
     void copyTableRows(const QString& name, int answer) {
         m_created = false;
-        if (answer == MsgAnswer::No || answer == skipAnswer) {
-            table().skipped = answer == skipAnswer ? QStringLiteral("kept as it is: it exists in the target")
-                                                   : QStringLiteral("kept as it is: not overwritten");
+        if (answer == MsgAnswer::No || answer == skipAnswer || answer == failAnswer) {
+            table().skipped = answer == skipAnswer   ? QStringLiteral("kept as it is: it exists in the target")
+                              : answer == failAnswer ? QStringLiteral("failed: it exists in the target, and nothing "
+                                                                      "said to replace it, append to it or skip it")
+                                                     : QStringLiteral("kept as it is: not overwritten");
             return;
         }
         // A table is skipped after a failed SELECT or CREATE, so no rows go
@@ -328,8 +322,8 @@ private:
         // Counted first for the bar; the read itself goes on to the end of
         // the data, whatever the count.
         if (!step(L.openReader, [&] {
-                m_rowCount = countRows(name, d.source.quote, *m_source, &ui.yield);
-                m_reader->Open(name, d.source.quote, d.source.readsKeyChunks, *m_source, &ui.yield);
+                m_rowCount = countRows(name, d.source.quote, *m_source, &m_yield, r.options.where);
+                m_reader->Open(name, d.source.quote, d.source.readsKeyChunks, *m_source, &m_yield, r.options.where);
                 table().readPath = m_reader->path();
             })) {
             table().skipped = (replacing ? keptOriginal : QString()) + QStringLiteral("SELECT failed: ") + m_lastFailure;
@@ -417,7 +411,7 @@ private:
                                   QStringLiteral("; the copy is in ") + into;
             return false;
         }
-        step(L.listRemove, [&] { ListRemove(targetList(), d.targetListName(name)); });
+        step(L.listRemove, [&] { events.tableUnlisted(d.targetListName(name)); });
         markReplaced(name);
         if (!send(L.drop, d.target.renameKeyword + quotedName(into, d.target.quote) + d.target.renameSeparator +
                               quotedName(name, d.target.quote))) {
@@ -497,11 +491,11 @@ private:
         const bool described = step(L.executeCreate, [&] {
             Recordset rs;
             rs.Open(QStringLiteral("SELECT * FROM ") + quotedName(name, d.target.quote) + QStringLiteral(" WHERE 1 = 0"),
-                    *m_target, -1, -1, &ui.yield);
+                    *m_target, -1, -1, &m_yield);
             for (int i = 0; i < rs.fieldCount(); ++i)
                 targetColumns << rs.Fields(i).Name;
             rs.Close();
-            m_rowsBefore = countRows(name, d.target.quote, *m_target, &ui.yield);
+            m_rowsBefore = countRows(name, d.target.quote, *m_target, &m_yield);
         });
         if (!described)
             return {};
@@ -529,7 +523,7 @@ private:
         bool readable = true;  // the reader opened on the first row
         for (long long row = 0; !m_reader->isEOF(); ++row) {
             yieldAt(L.rowYield);
-            step(L.progress, [&] { ui.ProgressBar1.setValue(percentDone(row, bound)); });
+            step(L.progress, [&] { events.barAt(percentDone(row, bound)); });
             ++table().rowsRead;
             // A row the reader failed on holds values of the row before:
             // it has had its box and is not sent.
@@ -539,7 +533,7 @@ private:
                 sendRow(insertStart);
             }
             if (m_meter.rowDone(table().rowsRead))
-                ui.transfer.progress(m_meter.progress());
+                events.progress(m_meter.progress());
             readable = readNext();
         }
     }
@@ -870,7 +864,7 @@ private:
         std::vector<Field> targetFields;
         try {
             Recordset back;
-            back.Open(QStringLiteral("SELECT * FROM ") + quotedName(name, d.target.quote), *m_target, -1, -1, &ui.yield);
+            back.Open(QStringLiteral("SELECT * FROM ") + quotedName(name, d.target.quote), *m_target, -1, -1, &m_yield);
             for (int i = 0; i < back.fieldCount(); ++i)
                 targetFields.push_back(back.Fields(i));
             RowDigests arrived;
@@ -892,7 +886,7 @@ private:
         }
         const TableProfile profile(m_sourceFields, d.source.profile, targetFields, d.target.profile, table().rowsFailed);
         std::vector<Value> sourceFigures, targetFigures;
-        if (!profileOf(*m_source, profile.sourceQuery(name), sourceFigures, QStringLiteral("the source")) ||
+        if (!profileOf(*m_source, profile.sourceQuery(name, r.options.where), sourceFigures, QStringLiteral("the source")) ||
             !profileOf(*m_target, profile.targetQuery(name), targetFigures, QStringLiteral("the target")))
             return;
         v.profileDifferences = profile.differences(sourceFigures, targetFigures);
@@ -907,7 +901,7 @@ private:
     void verifyAppended(const QString& name) {
         Verification& v = table().verification;
         try {
-            const long long grown = countRows(name, d.target.quote, *m_target, &ui.yield) - m_rowsBefore;
+            const long long grown = countRows(name, d.target.quote, *m_target, &m_yield) - m_rowsBefore;
             v.result = grown == table().rowsAccepted ? Verification::Result::Verified : Verification::Result::Differs;
             v.notCompared = QStringLiteral("appended: only the target's row count was compared");
             if (grown != table().rowsAccepted)
@@ -925,7 +919,7 @@ private:
     bool profileOf(Connection& c, const QString& sql, std::vector<Value>& figures, const QString& side) {
         try {
             Recordset rs;
-            rs.Open(sql, c, -1, -1, &ui.yield);
+            rs.Open(sql, c, -1, -1, &m_yield);
             for (int i = 0; i < rs.fieldCount(); ++i)
                 figures.push_back(rs.Fields(i).Value);
             rs.Close();
@@ -943,10 +937,10 @@ private:
     // listed: the table now stands in the target under its name.
     void finishTable(const QString& name, bool listed = true) {
         m_prepared.reset();  // its statement goes before the connection under it
-        m_guard.step(L.progressZero, [&] { ui.ProgressBar1.setValue(0); });
+        m_guard.step(L.progressZero, [&] { events.barAt(0); });
         m_guard.step(L.closeReader, [&] { m_reader->Close(); });
         if (listed)
-            m_guard.step(L.addItem, [&] { targetList().AddItem(d.targetListName(name)); });
+            m_guard.step(L.addItem, [&] { events.tableListed(d.targetListName(name)); });
     }
 
     bool send(int line, const QString& sql) {
@@ -971,16 +965,18 @@ private:
                 switch (s) {
                 case EndStep::CloseSource: m_source->Close(); break;
                 case EndStep::CloseTarget: m_target->Close(); break;
-                case EndStep::Arrow: ui.pointer.setMousePointer(PointerCode::Arrow); break;
+                case EndStep::Arrow: events.busy(false); break;
                 }
             });
             line += 2;
         }
     }
 
+    const TransferRequest& r;
     const TransferDirection& d;
     const TransferLines& L;
-    TableManagerUi& ui;
+    TransferEvents& events;
+    Yield& m_yield;
     StatementObserver* m_observer;
     TimedPrompts m_prompts;
     QString m_statement;  // the statement being built or last sent, for the error box
@@ -1017,8 +1013,8 @@ private:
 
 }
 
-void transferTables(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer) {
-    TableTransfer(direction, ui, observer).run();
+void transferTables(const TransferRequest& request, TransferEvents& events, StatementObserver* observer) {
+    TableTransfer(request, events, observer).run();
 }
 
 }

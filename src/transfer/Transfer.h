@@ -1,6 +1,6 @@
 #pragma once
-#include "tables/TableManagerUi.h"
-#include "transfer/TransferDirection.h"
+#include "transfer/TransferEvents.h"
+#include "transfer/TransferRequest.h"
 #include "connect/Field.h"
 #include <QString>
 #include <vector>
@@ -23,11 +23,10 @@ public:
     virtual void committing() {}
 };
 
-// Copies the tables selected in the direction's source list, bottom entry
-// first, checks each copied table against what was read, and gives the
-// account to the window. Stop ends it as after its last table; a yield that
-// reports the program ending ends it at once (ProgramEnding leaves this
-// function).
-void transferTables(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer = nullptr);
+// Copies the request's tables in their order, checks each copied table
+// against what was read, and tells the events, the account last. Stop ends
+// it as after its last table; a yield that reports the program ending ends
+// it at once (ProgramEnding leaves this function).
+void transferTables(const TransferRequest& request, TransferEvents& events, StatementObserver* observer = nullptr);
 
 }

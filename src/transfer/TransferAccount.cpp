@@ -97,38 +97,42 @@ QString TransferAccount::summary() const {
     return line;
 }
 
+QString TableAccount::text() const {
+    QString text = name + QStringLiteral(": ");
+    if (!copied()) {
+        text += QStringLiteral("skipped (") + skipped + u')';
+        return text;
+    }
+    text += rows(rowsRead) + QStringLiteral(" read, ") + count(rowsAccepted) + QStringLiteral(" accepted, ") +
+            count(rowsFailed) + QStringLiteral(" failed");
+    if (rowsFailed > 0)
+        text += QStringLiteral(" (first failure, shared by ") + rows(firstFailureShared) + QStringLiteral(": ") +
+                firstFailure + u')';
+    if (rowsInDoubt > 0)
+        text += QStringLiteral(", ") + count(rowsInDoubt) + QStringLiteral(" in doubt (") + inDoubtBecause + u')';
+    if (!readFailure.isEmpty())
+        text += QStringLiteral("; the read failed after ") + rows(rowsRead) + QStringLiteral(": ") + readFailure;
+    text += QStringLiteral("; ") + verificationText(*this) + QStringLiteral("; ") + secondsText(seconds);
+    if (seconds > 0)
+        text += QStringLiteral(", ") + count((long long)(double(rowsRead) / seconds)) + QStringLiteral(" rows/s");
+    if (!readPath.isEmpty())
+        text += QStringLiteral("; read ") + readPath;
+    if (!replacedBy.isEmpty())
+        text += QStringLiteral("; then replaced in the target by ") + replacedBy;
+    if (!replacement.isEmpty())
+        text += QStringLiteral("; ") + replacement;
+    if (appended)
+        text += QStringLiteral("; appended to the existing table");
+    if (!columnsNotSent.isEmpty())
+        text += QStringLiteral("; not in the target, so not sent: ") + columnsNotSent.join(QStringLiteral(", "));
+    return text;
+}
+
 QString TransferAccount::details() const {
     QString text = QStringLiteral("Transfer ") + direction + (fastCopy ? QStringLiteral(" (fast copy)") : QString()) +
                    QStringLiteral(": ") + summary() + u'\n';
-    for (const TableAccount& t : tables) {
-        text += u'\n' + t.name + QStringLiteral(": ");
-        if (!t.copied()) {
-            text += QStringLiteral("skipped (") + t.skipped + u')';
-            continue;
-        }
-        text += rows(t.rowsRead) + QStringLiteral(" read, ") + count(t.rowsAccepted) + QStringLiteral(" accepted, ") +
-                count(t.rowsFailed) + QStringLiteral(" failed");
-        if (t.rowsFailed > 0)
-            text += QStringLiteral(" (first failure, shared by ") + rows(t.firstFailureShared) + QStringLiteral(": ") +
-                    t.firstFailure + u')';
-        if (t.rowsInDoubt > 0)
-            text += QStringLiteral(", ") + count(t.rowsInDoubt) + QStringLiteral(" in doubt (") + t.inDoubtBecause + u')';
-        if (!t.readFailure.isEmpty())
-            text += QStringLiteral("; the read failed after ") + rows(t.rowsRead) + QStringLiteral(": ") + t.readFailure;
-        text += QStringLiteral("; ") + verificationText(t) + QStringLiteral("; ") + secondsText(t.seconds);
-        if (t.seconds > 0)
-            text += QStringLiteral(", ") + count((long long)(double(t.rowsRead) / t.seconds)) + QStringLiteral(" rows/s");
-        if (!t.readPath.isEmpty())
-            text += QStringLiteral("; read ") + t.readPath;
-        if (!t.replacedBy.isEmpty())
-            text += QStringLiteral("; then replaced in the target by ") + t.replacedBy;
-        if (!t.replacement.isEmpty())
-            text += QStringLiteral("; ") + t.replacement;
-        if (t.appended)
-            text += QStringLiteral("; appended to the existing table");
-        if (!t.columnsNotSent.isEmpty())
-            text += QStringLiteral("; not in the target, so not sent: ") + t.columnsNotSent.join(QStringLiteral(", "));
-    }
+    for (const TableAccount& t : tables)
+        text += u'\n' + t.text();
     if (stopped) {
         long long sent = 0;
         for (const TableAccount& t : tables)

@@ -43,6 +43,8 @@ struct TableAccount {
     void rowFailed(const QString& message);
     void rowsLostInDoubt(long long rows, const QString& because);
     bool copied() const { return skipped.isEmpty(); }
+    // Its line of the account's Details: "orders: 100 rows read, …".
+    QString text() const;
 };
 
 // The account of one transfer: every table it looked at, in order, and

@@ -1,7 +1,6 @@
 #pragma once
 #include "connect/ConnectionProfile.h"
 #include "connect/Field.h"
-#include "tables/TableManagerUi.h"
 #include "transfer/Literals.h"
 #include "transfer/TableProfile.h"
 #include "transfer/TypeMaps.h"
@@ -15,7 +14,6 @@ struct DatabaseSide {
     QChar quote;  // encloses table and column names
     bool viaProvider;  // Provider "MSDASQL" before the open
     QString (*connectString)(const ProfileFields&);
-    TableList& (*list)(TableManagerUi&);
     LiteralSyntax::Bytes bytes;
     // Whether string literals read backslash escapes: always for iAnywhere;
     // for MySQL it depends on the server's sql_mode, read after the open.

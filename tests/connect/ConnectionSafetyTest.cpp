@@ -2,7 +2,7 @@
 #include "TestEnv.h"
 #include "connect/Catalogue.h"
 #include "connect/DbError.h"
-#include "shell/Yield.h"
+#include "base/Yield.h"
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 #include "connect/DbError.h"
-#include "shell/Yield.h"
+#include "base/Yield.h"
 #include <gtest/gtest.h>
 #include <chrono>
 #include <functional>

@@ -1,5 +1,5 @@
 #include "TestEnv.h"
-#include "connect/ProfileBinding.h"
+#include "program/ProfileBinding.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "connect/Connection.h"
 #include "connect/ConnectionProfile.h"
 #include "connect/Recordset.h"
-#include "shell/Prompts.h"
+#include "base/Prompts.h"
 #include <QString>
 #include <QStringList>
 #include <deque>

@@ -1,6 +1,7 @@
 #include "TableManagerRig.h"
 #include "connect/Catalogue.h"
 #include "connect/DbError.h"
+#include "tables/ListTables.h"
 #include <gtest/gtest.h>
 
 using namespace tw;

@@ -1,5 +1,5 @@
 #include "TransferCase.h"
-#include "shell/Yield.h"
+#include "base/Yield.h"
 #include <chrono>
 #include <vector>
 

@@ -1,8 +1,8 @@
 #pragma once
 #include "TableManagerRig.h"
-#include "transfer/SendTables.h"
+#include "tables/SendTables.h"
 #include "transfer/SourceStream.h"
-#include "transfer/Transfer.h"
+#include "tables/SendTables.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <ostream>

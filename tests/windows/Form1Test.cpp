@@ -1,8 +1,8 @@
 #include "WindowTestSupport.h"
-#include "connect/Form1.h"
+#include "program/Form1.h"
 #include "connect/SettingsStore.h"
-#include "shell/AbandonedWork.h"
-#include "shell/ErrorReport.h"
+#include "base/AbandonedWork.h"
+#include "base/ErrorReport.h"
 #include "shell/LookAndFeel.h"
 #include "tables/Form2.h"
 #include <QElapsedTimer>

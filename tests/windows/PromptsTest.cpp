@@ -1,6 +1,6 @@
 #include "WindowTestSupport.h"
 #include "shell/AppTitle.h"
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "shell/MessageBoxPrompts.h"
 #include <QElapsedTimer>
 #include <QScreen>

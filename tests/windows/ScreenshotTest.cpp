@@ -1,5 +1,5 @@
 #include "WindowTestSupport.h"
-#include "connect/Form1.h"
+#include "program/Form1.h"
 #include "connect/SettingsStore.h"
 #include "shell/LookAndFeel.h"
 #include "tables/Form2.h"

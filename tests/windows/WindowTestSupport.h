@@ -3,7 +3,7 @@
 #include "TestEnv.h"
 #include "connect/SettingsStore.h"
 #include "shell/MousePointer.h"
-#include "shell/ProgramEnd.h"
+#include "base/ProgramEnd.h"
 #include "shell/ProgramServices.h"
 #include <QApplication>
 #include <QDir>

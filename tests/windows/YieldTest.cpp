@@ -1,5 +1,6 @@
 #include "WindowTestSupport.h"
-#include "shell/EventLoopYield.h"
+#include "base/EventLoopYield.h"
+#include "shell/CloseProgram.h"
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ TEST(YieldTest, ClosingTheProgramDuringAYieldEndsTheWorkAtThatYield) {
     EventLoopYield yield(end, 0);
     QWidget window;
     window.show();
-    QTimer::singleShot(0, [&] { end.request(); });
+    QTimer::singleShot(0, [&] { closeProgram(end); });
     int yields = 0;
     try {
         while (yields < 1000) {

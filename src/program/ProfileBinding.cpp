@@ -1,4 +1,4 @@
-#include "connect/ProfileBinding.h"
+#include "program/ProfileBinding.h"
 #include <QLineEdit>
 
 namespace tw {

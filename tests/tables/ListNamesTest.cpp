@@ -1,18 +1,18 @@
 #include "TableManagerRig.h"
-#include "transfer/TransferHelpers.h"
+#include "tables/ListNames.h"
 #include <gtest/gtest.h>
 
 using namespace tw;
 
 namespace {
 
-class TransferHelpersTest : public ::testing::Test {
+class ListNamesTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { twtest::ensureApplication(); }
     TableListWidget list;
 };
 
-TEST_F(TransferHelpersTest, ListContainsComparesWithoutRegardToCase) {
+TEST_F(ListNamesTest, ListContainsComparesWithoutRegardToCase) {
     EXPECT_FALSE(ListContains(list, "orders"));
     list.AddItem("Customers");
     list.AddItem("Orders");
@@ -21,7 +21,7 @@ TEST_F(TransferHelpersTest, ListContainsComparesWithoutRegardToCase) {
     EXPECT_FALSE(ListContains(list, "order"));
 }
 
-TEST_F(TransferHelpersTest, ListRemoveTakesOutOnlyExactlyEqualEntries) {
+TEST_F(ListNamesTest, ListRemoveTakesOutOnlyExactlyEqualEntries) {
     for (auto n : {"orders", "Orders", "items", "orders"})
         list.AddItem(n);
     ListRemove(list, "orders");
@@ -30,10 +30,12 @@ TEST_F(TransferHelpersTest, ListRemoveTakesOutOnlyExactlyEqualEntries) {
     EXPECT_EQ(list.entries(), QStringList({"items", "Orders"}));
 }
 
-TEST_F(TransferHelpersTest, NullToReplacesOnlyNull) {
-    EXPECT_EQ(NullTo(Value(), Value::text("x")), Value::text("x"));
-    EXPECT_EQ(NullTo(Value::text(""), Value::text("x")), Value::text(""));
-    EXPECT_EQ(NullTo(Value::integer(0), Value::text("x")), Value::integer(0));
+TEST_F(ListNamesTest, TheSelectionIsReadFromTheBottomUp) {
+    for (const char* name : {"alpha", "beta", "gamma"})
+        list.AddItem(name);
+    list.setSelected(0, true);
+    list.setSelected(2, true);
+    EXPECT_EQ(SelectedBottomFirst(list), QStringList({"gamma", "alpha"}));
 }
 
 }

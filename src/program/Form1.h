@@ -1,5 +1,5 @@
 #pragma once
-#include "connect/ProfileBinding.h"
+#include "program/ProfileBinding.h"
 #include "shell/HoverPointer.h"
 #include "shell/ProgramServices.h"
 #include "shell/SkinFramework.h"

@@ -1,8 +1,8 @@
-#include "shell/OperationThread.h"
-#include "shell/AbandonedWork.h"
-#include "shell/DetachedWork.h"
-#include "shell/ProgramEnd.h"
-#include "shell/Yield.h"
+#include "base/OperationThread.h"
+#include "base/AbandonedWork.h"
+#include "base/DetachedWork.h"
+#include "base/ProgramEnd.h"
+#include "base/Yield.h"
 #include <QScopeGuard>
 #include <QTimer>
 #include <atomic>

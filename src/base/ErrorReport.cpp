@@ -1,4 +1,4 @@
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 
 namespace tw {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "shell/ProgramEnd.h"
-#include "shell/Yield.h"
+#include "base/ProgramEnd.h"
+#include "base/Yield.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "shell/AbandonedWork.h"
+#include "base/AbandonedWork.h"
 #include <atomic>
 
 namespace tw {

@@ -1,4 +1,4 @@
-#include "transfer/TransferHelpers.h"
+#include "tables/ListNames.h"
 
 namespace tw {
 
@@ -20,6 +20,19 @@ void ListRemove(TableList& list, const QString& name) {
     }
 }
 
-Value NullTo(const Value& value, const Value& fallback) { return value.isNull() ? fallback : value; }
+QStringList ListEntries(const TableList& list) {
+    QStringList names;
+    for (int i = 0; i < list.ListCount(); ++i)
+        names << list.List(i);
+    return names;
+}
+
+QStringList SelectedBottomFirst(const TableList& list) {
+    QStringList names;
+    for (int i = list.ListCount() - 1; i >= 0; --i)
+        if (list.Selected(i))
+            names << list.List(i);
+    return names;
+}
 
 }

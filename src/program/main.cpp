@@ -1,9 +1,9 @@
-#include "connect/Form1.h"
+#include "program/Form1.h"
 #include "connect/SettingsStore.h"
-#include "shell/AbandonedWork.h"
-#include "shell/EventLoopYield.h"
+#include "base/AbandonedWork.h"
+#include "base/EventLoopYield.h"
 #include "shell/MessageBoxPrompts.h"
-#include "shell/ProgramEnd.h"
+#include "base/ProgramEnd.h"
 #include "shell/WindowLook.h"
 #include <QApplication>
 #include <cstdlib>

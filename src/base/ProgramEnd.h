@@ -3,9 +3,9 @@
 
 namespace tw {
 
-// Ending the program when the user closes one of its windows: every window
-// goes at once and the event loop stops. An operation still running stops
-// at its next yield, which then throws ProgramEnding.
+// Ending the program when the user closes one of its windows: the event
+// loop stops. An operation still running stops at its next yield, which
+// then throws ProgramEnding.
 class ProgramEnd {
 public:
     void request();

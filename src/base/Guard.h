@@ -1,7 +1,7 @@
 #pragma once
-#include "shell/ErrorReport.h"
-#include "shell/Prompts.h"
-#include "shell/Yield.h"
+#include "base/ErrorReport.h"
+#include "base/Prompts.h"
+#include "base/Yield.h"
 #include <QString>
 #include <exception>
 

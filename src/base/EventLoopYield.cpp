@@ -1,5 +1,5 @@
-#include "shell/EventLoopYield.h"
-#include "shell/ProgramEnd.h"
+#include "base/EventLoopYield.h"
+#include "base/ProgramEnd.h"
 #include <QCoreApplication>
 
 namespace tw {

@@ -1,4 +1,4 @@
-#include "shell/DetachedWork.h"
+#include "base/DetachedWork.h"
 #include <thread>
 
 namespace tw {

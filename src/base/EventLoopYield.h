@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/Yield.h"
+#include "base/Yield.h"
 #include <QElapsedTimer>
 
 namespace tw {

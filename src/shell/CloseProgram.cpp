@@ -1,14 +1,13 @@
-#include "shell/ProgramEnd.h"
+#include "shell/CloseProgram.h"
 #include <QApplication>
 #include <QWidget>
 
 namespace tw {
 
-void ProgramEnd::request() {
-    m_requested = true;
+void closeProgram(ProgramEnd& end) {
+    end.request();
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
-    QCoreApplication::exit(0);
 }
 
 }

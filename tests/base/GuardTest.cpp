@@ -1,6 +1,6 @@
 #include "TestEnv.h"
 #include "connect/DbError.h"
-#include "shell/Guard.h"
+#include "base/Guard.h"
 #include <gtest/gtest.h>
 
 using namespace tw;

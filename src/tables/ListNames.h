@@ -1,7 +1,7 @@
 #pragma once
-#include "connect/Value.h"
 #include "tables/TableList.h"
 #include <QString>
+#include <QStringList>
 
 namespace tw {
 
@@ -11,8 +11,10 @@ bool ListContains(const TableList& list, const QString& name);
 // Removes every entry that equals the name exactly.
 void ListRemove(TableList& list, const QString& name);
 
-// The default for Null, otherwise the value itself (an empty string stays
-// an empty string).
-Value NullTo(const Value& value, const Value& fallback);
+// Every entry, in the list's order.
+QStringList ListEntries(const TableList& list);
+
+// The selected entries from the bottom of the list up.
+QStringList SelectedBottomFirst(const TableList& list);
 
 }

@@ -1,22 +1,24 @@
-#include "connect/Form1.h"
+#include "program/Form1.h"
 #include "connect/Catalogue.h"
 #include "connect/Connection.h"
 #include "connect/FailureReason.h"
 #include "connect/SettingsStore.h"
 #include "shell/AppTitle.h"
 #include "shell/BusyControls.h"
+#include "shell/CloseProgram.h"
 #include "shell/CursorFile.h"
-#include "shell/EndingYield.h"
-#include "shell/ErrorReport.h"
+#include "base/EndingYield.h"
+#include "base/ErrorReport.h"
 #include "shell/FileExists.h"
-#include "shell/Guard.h"
+#include "base/Guard.h"
 #include "shell/LookAndFeel.h"
-#include "shell/OperationThread.h"
-#include "shell/ProgramEnd.h"
+#include "base/OperationThread.h"
+#include "base/ProgramEnd.h"
 #include "shell/ProgramIcon.h"
 #include "shell/WindowLook.h"
 #include "tables/Form2.h"
 #include "tables/ListOnWindow.h"
+#include "tables/ListTables.h"
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -379,7 +381,7 @@ void Form1::PushButton4_Click() {
 
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
-    m_services.end.request();
+    closeProgram(m_services.end);
 }
 
 }

@@ -1,0 +1,60 @@
+#include "tables/SendTables.h"
+#include "tables/ListNames.h"
+
+namespace tw {
+
+namespace {
+
+TableList& sourceList(const TransferDirection& direction, TableManagerUi& ui) {
+    return &direction == &toIAnywhere() ? ui.List1 : ui.List2;
+}
+
+TableList& targetList(const TransferDirection& direction, TableManagerUi& ui) {
+    return &direction == &toIAnywhere() ? ui.List2 : ui.List1;
+}
+
+// The window's side of a transfer: a table that arrives or goes changes
+// the target's list, and the account goes under the bar.
+class WindowTransferEvents : public TransferEvents {
+public:
+    WindowTransferEvents(TableManagerUi& ui, TableList& target) : ui(ui), m_target(target) {}
+    Prompts& prompts() override { return ui.prompts; }
+    Yield& yield() override { return ui.yield; }
+    bool stopRequested() const override { return ui.transfer.stopRequested(); }
+    void busy(bool working) override {
+        ui.pointer.setMousePointer(working ? PointerCode::Hourglass : PointerCode::Arrow);
+    }
+    void barAt(int percent) override { ui.ProgressBar1.setValue(percent); }
+    void progress(const TableProgress& progress) override { ui.transfer.progress(progress); }
+    void tableListed(const QString& name) override { m_target.AddItem(name); }
+    void tableUnlisted(const QString& name) override { ListRemove(m_target, name); }
+    void transferEnded(const TransferAccount& account) override { ui.transfer.showAccount(account); }
+
+private:
+    TableManagerUi& ui;
+    TableList& m_target;
+};
+
+}
+
+void transferTables(const TransferDirection& direction, TableManagerUi& ui, StatementObserver* observer) {
+    TableList& source = sourceList(direction, ui);
+    TableList& target = targetList(direction, ui);
+    const TransferRequest request{.direction = direction,
+                                  .profile = ProfileCopy(ui.profile),
+                                  .tables = SelectedBottomFirst(source),
+                                  .targetTables = ListEntries(target),
+                                  .options = {.fastCopy = ui.transfer.fastCopy(),
+                                              .verifies = ui.transfer.verifies(),
+                                              .existing = ui.transfer.existingTable()},
+                                  .nothingChosen = source.nothingChosen(),
+                                  .entriesLookedAt = source.ListCount()};
+    WindowTransferEvents events(ui, target);
+    transferTables(request, events, observer);
+}
+
+void PushButton3_Click(TableManagerUi& ui) { transferTables(toIAnywhere(), ui); }
+
+void PushButton4_Click(TableManagerUi& ui) { transferTables(toMySql(), ui); }
+
+}
