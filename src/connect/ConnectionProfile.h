@@ -27,6 +27,7 @@ public:
 // window.
 class ProfileCopy : public ProfileFields {
 public:
+    ProfileCopy() = default;
     explicit ProfileCopy(const ProfileFields& from);
     QString text(ProfileField field) const override { return m_texts[size_t(field)]; }
     void setText(ProfileField field, const QString& text) override { m_texts[size_t(field)] = text; }

@@ -1,14 +1,19 @@
-#include "program/Form1.h"
-#include "connect/SettingsStore.h"
 #include "base/AbandonedWork.h"
 #include "base/EventLoopYield.h"
-#include "shell/MessageBoxPrompts.h"
 #include "base/ProgramEnd.h"
+#include "cli/RunCommandLine.h"
+#include "connect/SettingsStore.h"
+#include "program/Form1.h"
+#include "shell/MessageBoxPrompts.h"
 #include "shell/WindowLook.h"
 #include <QApplication>
 #include <cstdlib>
 
-int main(int argc, char** argv) {
+namespace {
+
+// Run with arguments, the program is its command line: no window, and no
+// display needed.
+int runWindows(int argc, char** argv) {
     QApplication app(argc, argv);
     tw::resolveArial();
     tw::ProgramEnd end;
@@ -23,4 +28,14 @@ int main(int argc, char** argv) {
     if (tw::abandonedWork() > 0)
         std::_Exit(code);
     return code;
+}
+
+}
+
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        QCoreApplication app(argc, argv);
+        return tw::runCommandLine(app.arguments().mid(1));
+    }
+    return runWindows(argc, argv);
 }

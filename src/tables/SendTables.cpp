@@ -46,7 +46,8 @@ void transferTables(const TransferDirection& direction, TableManagerUi& ui, Stat
                                   .targetTables = ListEntries(target),
                                   .options = {.fastCopy = ui.transfer.fastCopy(),
                                               .verifies = ui.transfer.verifies(),
-                                              .existing = ui.transfer.existingTable()},
+                                              .existing = ui.transfer.existingTable(),
+                                              .where = {}},
                                   .nothingChosen = source.nothingChosen(),
                                   .entriesLookedAt = source.ListCount()};
     WindowTransferEvents events(ui, target);

@@ -9,6 +9,7 @@
 #include "transfer/RowDigest.h"
 #include "transfer/TableProfile.h"
 #include "transfer/TimedPrompts.h"
+#include "transfer/TransferLog.h"
 #include "transfer/ReadAhead.h"
 #include "transfer/TransferDirection.h"
 #include <QElapsedTimer>
@@ -104,10 +105,21 @@ public:
         }
         end();
         m_account.seconds = double(m_clock.nsecsElapsed() - m_prompts.waitedNs()) / 1e9;
+        keepInLog();
         events.transferEnded(m_account);
     }
 
 private:
+    // The log's trouble does not harm the transfer; it is told once.
+    void keepInLog() {
+        const QString problem = TransferLog::append(r, m_account);
+        if (!problem.isEmpty() && TransferLog::firstTrouble())
+            m_prompts.MsgBox(QStringLiteral("The transfer log could not be written, so this transfer and the next "
+                                            "are not kept in it: ") +
+                                 problem,
+                             MsgStyle::Exclamation, {});
+    }
+
     // A numbered step; a lost connection ends the transfer after its box.
     template <typename F>
     bool step(int line, F&& body) {
