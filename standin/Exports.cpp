@@ -162,7 +162,8 @@ constexpr SQLUSMALLINT Supported[] = {
     SQL_API_SQLEXECDIRECT, SQL_API_SQLPREPARE, SQL_API_SQLEXECUTE, SQL_API_SQLTABLES, SQL_API_SQLNUMRESULTCOLS,
     SQL_API_SQLDESCRIBECOL, SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLFETCH, SQL_API_SQLBINDCOL, SQL_API_SQLGETDATA, SQL_API_SQLROWCOUNT,
     SQL_API_SQLFREESTMT, SQL_API_SQLCLOSECURSOR, SQL_API_SQLMORERESULTS, SQL_API_SQLGETDIAGREC,
-    SQL_API_SQLGETDIAGFIELD, SQL_API_SQLENDTRAN, SQL_API_SQLBINDPARAMETER, SQL_API_SQLPARAMDATA, SQL_API_SQLPUTDATA};
+    SQL_API_SQLGETDIAGFIELD, SQL_API_SQLENDTRAN, SQL_API_SQLBINDPARAMETER, SQL_API_SQLPARAMDATA, SQL_API_SQLPUTDATA,
+    SQL_API_SQLCANCEL};
 
 }
 
@@ -720,6 +721,18 @@ TW_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
         stmt.closeCursor();
         return SQL_SUCCESS;
     });
+}
+
+// Called from another thread while the statement runs: it touches nothing
+// of the statement, and asks SQLite, which allows it from any thread, to
+// stop what runs on the connection.
+TW_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
+    auto* stmt = static_cast<Stmt*>(findHandle(handle, SQL_HANDLE_STMT));
+    if (!stmt)
+        return SQL_INVALID_HANDLE;
+    if (stmt->dbc->db)
+        sqlite3_interrupt(stmt->dbc->db);
+    return SQL_SUCCESS;
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {

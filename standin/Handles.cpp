@@ -67,6 +67,11 @@ Error sqliteError(sqlite3* db, int rc) {
     case SQLITE_TOOBIG:
         state = "22001";
         break;
+    case SQLITE_INTERRUPT:
+        // SQL Anywhere's words for a statement that SQLCancel stopped.
+        state = "HY008";
+        message = "Statement interrupted by user";
+        break;
     case SQLITE_MISMATCH:
         state = "22018";
         break;

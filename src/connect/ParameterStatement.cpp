@@ -19,7 +19,7 @@ void encodeUtf8(std::string& into, const QString& text) {
 }
 
 ParameterStatement::ParameterStatement(Connection& connection, const QString& sql)
-    : m_stmt(connection.takeStatement()) {
+    : m_session(connection.session()), m_stmt(connection.takeStatement()) {
     m_stmt.check(SQLPrepareW(m_stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS));
 }
 

@@ -2,6 +2,7 @@
 #include "connect/OdbcHandle.h"
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ private:
     };
     void bind(size_t index, Parameter& p, SQLSMALLINT cType, bool atExecution);
 
+    std::shared_ptr<void> m_session;  // held as long as the statement on it
     StmtHandle m_stmt;
     std::vector<Parameter> m_parameters;
 };

@@ -8,6 +8,9 @@
 namespace tw {
 
 struct Recordset::Impl {
+    // The driver's session, held as long as the statement on it: whatever
+    // closes first, the connection is not freed under an open result.
+    std::shared_ptr<void> session;
     StmtHandle stmt;
     ColumnReader reader;
     std::vector<Field> fields;
@@ -80,7 +83,12 @@ void Recordset::Open(const QString& sql, Connection& connection, int, int, Yield
     waitBounded({[running, execute] { running->counted = execute(running->stmt); }, connection.CommandTimeout,
                  whileRunning,
                  didNotAnswer(connection.serverDescription(), connection.CommandTimeout),
-                 [&connection] { connection.Close(); }});
+                 [&connection, running] {
+                     // Asked first to give up; whether the driver does, the
+                     // call keeps what it owns until it returns.
+                     SQLCancel(running->stmt.get());
+                     connection.Close();
+                 }});
     d->start(std::move(running->stmt), connection, running->counted);
 }
 
@@ -94,11 +102,13 @@ void Recordset::openTables(Connection& connection) {
 }
 
 void Recordset::Impl::start(StmtHandle executed, Connection& connection, long long counted) {
+    session = connection.session();
     stmt = std::move(executed);
     reader.setNarrowTextIsUtf8(connection.narrowTextIsUtf8());
     fields = reader.describe(stmt);
     if (fields.empty()) {
         connection.giveBackStatement(std::move(stmt));  // a statement without a result: nothing to read
+        session.reset();
         return;
     }
     if (connection.BindsColumns)
@@ -128,6 +138,7 @@ void Recordset::Impl::start(StmtHandle executed, Connection& connection, long lo
 
 void Recordset::Impl::close() {
     stmt.reset();
+    session.reset();
     fields.clear();
     buffered.clear();
     nextBuffered = 0;

@@ -11,6 +11,8 @@ void ReadAhead::Open(const QString& table, QChar quote, bool keyedChunks, Connec
                      const QString& condition) {
     stopReading();
     m_stream.Open(table, quote, keyedChunks, source, whileRunning, condition);
+    m_open = true;
+    m_path = m_stream.path();
     m_fields.clear();
     for (int i = 0; i < m_stream.fieldCount(); ++i)
         m_fields.push_back(m_stream.Fields(i));
@@ -99,6 +101,7 @@ void ReadAhead::stopReading() {
 
 void ReadAhead::Close() {
     stopReading();
+    m_open = false;
     m_eof = true;
     m_stream.Close();
 }

@@ -23,7 +23,9 @@ public:
     void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
               const QString& condition = {});
     void Close();
-    bool isOpen() const { return m_stream.isOpen() || m_reading.joinable(); }
+    // Both known from the open on, without a look at the stream, which the
+    // reading thread may be moving on meanwhile.
+    bool isOpen() const { return m_open; }
 
     bool isEOF() const { return m_eof; }
     void MoveNext();
@@ -32,7 +34,7 @@ public:
     // The current row, for a test that changes a value as if it had been
     // read so, before the transfer takes it.
     std::vector<Field>& currentRow() { return m_fields; }
-    QString path() const { return m_stream.path(); }
+    QString path() const { return m_path; }
 
 private:
     struct Entry {
@@ -51,6 +53,8 @@ private:
     SourceStream m_stream;  // touched only by the reading thread once it runs
     std::vector<Field> m_fields;
     bool m_eof = true;
+    bool m_open = false;
+    QString m_path;  // how the stream reads the table
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -7,6 +7,7 @@
 #include "transfer/FailureStorm.h"
 #include "transfer/RowBatch.h"
 #include "transfer/RowDigest.h"
+#include "transfer/RowWriter.h"
 #include "transfer/TableProfile.h"
 #include "transfer/TimedPrompts.h"
 #include "transfer/TransferLog.h"
@@ -16,7 +17,6 @@
 #include <QScopeGuard>
 #include <QStringList>
 #include <cmath>
-#include <future>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -55,14 +55,11 @@ long long largestPacket(Connection& mysql) {
     return limit.Fields(0).Value.toText().toLongLong();
 }
 
-// Room in a packet for the statement's own words around its values.
-constexpr long long packetHeadroom = 4096;
 
 const QString keptOriginal = QStringLiteral("kept as it was, ");
 // What an existing table gets besides the question's Yes and No.
 constexpr int skipAnswer = -1, appendAnswer = -2, failAnswer = -3;
 const QString lostWhileSending = QStringLiteral("the connection was lost while it was being sent");
-const QString lostWhileCommitting = QStringLiteral("the connection was lost while they were being committed");
 
 QString messageOf(const std::exception& e) {
     if (const auto* db = dynamic_cast<const DbError*>(&e))
@@ -70,7 +67,7 @@ QString messageOf(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
-class TableTransfer {
+class TableTransfer : private RowWriterHost {
 public:
     TableTransfer(const TransferRequest& request, TransferEvents& events, StatementObserver* observer)
         : r(request), d(request.direction), L(d.lines), events(events), m_yield(events.yield()),
@@ -355,30 +352,26 @@ private:
         }
         m_created = true;
         m_expected.clear();
-        m_batch.clear();
-        m_inTransaction = false;
-        m_rowsInTransaction = 0;
+        m_insertStart = insertStart;
+        m_writer = !m_fast                   ? literalRowWriter(*this)
+                   : d.target.multiRowInsert ? multiRowWriter(*this, insertStart)
+                                             : preparedRowWriter(*this);
         try {
-            copyRows(insertStart);
-            finishBatch(insertStart);
+            copyRows();
+            m_writer->flush();
         } catch (const TransferEnds&) {
-            if (m_inFlight.valid()) {
-                try {
-                    awaitBatch(insertStart);  // the batch in flight may have arrived
-                } catch (const TransferEnds&) {
-                }
-            }
+            m_writer->settleAfterLoss();
             if (replacing)
                 table().replacement = QStringLiteral("the original kept; the rows copied so far are in ") + into;
             finishTable(name, !replacing && !appending);  // the table and the rows committed so far are there
             throw;
         } catch (const StoppedAtQuestion&) {
-            abandonBatch();
+            m_writer->abandon();
             abandonReplacement(replacing, into);
             finishTable(name, !replacing && !appending);
             throw;
         } catch (const StopRequested&) {
-            finishBatch(insertStart);  // what was read before the Stop is kept
+            m_writer->flush();  // what was read before the Stop is kept
             abandonReplacement(replacing, into);
             finishTable(name, !replacing && !appending);
             throw;
@@ -407,7 +400,7 @@ private:
     void abandonReplacement(bool replacing, const QString& into) {
         if (!replacing)
             return;
-        m_prepared.reset();
+        m_writer.reset();
         if (send(L.drop, QStringLiteral("DROP TABLE ") + quotedName(into, d.target.quote)))
             table().replacement = QStringLiteral("stopped: the original kept, its unfinished replacement dropped");
         else
@@ -417,7 +410,7 @@ private:
     // The original goes and the full replacement takes its name; false,
     // with the reason in the account, when the original had to stay.
     bool swapIn(const QString& name, const QString& into) {
-        m_prepared.reset();  // its statement would hold the replacement open
+        m_writer.reset();  // its statement would hold the replacement open
         if (!step(L.drop, [&] { dropUnlessMissing(name); })) {
             table().replacement = QStringLiteral("the original kept, since DROP TABLE failed: ") + m_lastFailure +
                                   QStringLiteral("; the copy is in ") + into;
@@ -527,7 +520,7 @@ private:
                QStringLiteral(") VALUES(");
     }
 
-    void copyRows(const QString& insertStart) {
+    void copyRows() {
         long long bound = -1;
         step(L.rowBound, [&] { bound = m_rowCount - 1; });
         m_meter.start(table().name, int(m_account.tables.size()), std::max(m_tablesSelected, int(m_account.tables.size())),
@@ -542,7 +535,7 @@ private:
             if (readable) {
                 if (m_observer)
                     m_observer->rowRead(m_reader->currentRow());
-                sendRow(insertStart);
+                m_writer->write(digestForCheck());
             }
             if (m_meter.rowDone(table().rowsRead))
                 events.progress(m_meter.progress());
@@ -550,25 +543,11 @@ private:
         }
     }
 
-    void sendRow(const QString& insertStart) {
-        if (m_fast && !d.target.multiRowInsert) {
-            fastPreparedRow(insertStart);
-            return;
-        }
-        buildInsert(insertStart);
-        if (m_fast) {
-            fastMultiRow(insertStart);
-            return;
-        }
-        if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
-            rowAccepted(digestForCheck());
-    }
-
     // The row's INSERT with its values written out, value by value.
-    void buildInsert(const QString& insertStart) {
+    void buildInsert() override {
         step(L.insertStart, [&] {
             m_statement.truncate(0);  // keeps the buffer's room for the next row
-            m_statement += insertStart;
+            m_statement += m_insertStart;
         });
         for (size_t j = 0; j < m_forms.size(); ++j) {
             yieldAt(L.valueYield);
@@ -590,67 +569,17 @@ private:
         return m_verifies ? RowDigests::digestOf(*m_reader) : 0;
     }
 
-    void rowAccepted(std::uint64_t digest) {
+    void rowAccepted(std::uint64_t digest) override {
         ++table().rowsAccepted;
         m_storm.rowSucceeded();
         if (m_verifies)
             m_expected.add(digest);  // what the target should now hold
     }
 
-    // Fast copy into iAnywhere, which takes one row an INSERT: each row
-    // through the table's prepared INSERT, in transactions of a few thousand
-    // rows. A row counts as accepted once its transaction is committed.
-    void fastPreparedRow(const QString& insertStart) {
-        const std::uint64_t digest = digestForCheck();
-        if (!m_inTransaction) {
-            step(L.executeInsert, [&] { m_target->BeginTrans(); });
-            m_inTransaction = true;
-        }
-        ++m_rowsInTransaction;
-        bool sent = sendPrepared(insertStart);
-        if (!sent) {
-            // Again as the per-row method sends it, for the very box it shows.
-            buildInsert(insertStart);
-            sent = rowStep(L.executeInsert, [&] { sendInsert(insertStart); });
-        }
-        if (sent) {
-            m_storm.rowSucceeded();
-            m_batch.add({}, digest);
-        }
-        if (m_rowsInTransaction >= RowBatch::rowsPerCommit)
-            commitTransaction();
-    }
-
-    // Rows whose commit fails are not in the target: they count as failed.
-    void commitTransaction() {
-        if (!m_inTransaction)
-            return;
-        m_inTransaction = false;
-        m_rowsInTransaction = 0;
-        commitRows(m_batch);
-        m_batch.clear();
-    }
-
-    // Commits the open transaction, whose rows are accepted with it.
-    void commitRows(const RowBatch& rows) {
-        if (m_observer)
-            m_observer->committing();
-        try {
-            m_target->CommitTrans();
-        } catch (const Interrupted&) {
-            throw;
-        } catch (const std::exception& e) {
-            commitFailed(e, rows.size());
-            return;
-        }
-        for (int i = 0; i < rows.size(); ++i)
-            rowAccepted(rows.digest(i));
-    }
-
     // A batch's COMMIT failed: its rows fail together, and a failure that
     // repeats batch after batch (a full disk) is asked about once, as a
     // row's is. Lost with the connection, they are in doubt.
-    void commitFailed(const std::exception& e, int rows) {
+    void commitFailed(const std::exception& e, int rows) override {
         m_lastFailure = messageOf(e);
         m_statement = QStringLiteral("COMMIT");  // what the box shows failed
         const auto* db = dynamic_cast<const DbError*>(&e);
@@ -665,146 +594,18 @@ private:
             m_guard.report(L.executeInsert, e);
     }
 
-    // Stopped at the storm's question: rows gathered for a batch are not
-    // sent; a batch on its way is settled, its failure not tried again row
-    // by row; rows an open transaction took are committed.
-    void abandonBatch() {
-        if (!d.target.multiRowInsert) {
-            commitTransaction();
-            return;
-        }
-        m_batch.clear();
-        RowBatch sent;
-        if (const std::optional<DbError> failure = settleInFlight(sent); failure && !failure->isCommunicationLinkFailure())
-            m_guard.step(L.executeInsert, [&] { m_target->RollbackTrans(); });
-    }
-
-    // Waits for the batch in flight, if any, into sent: accepted once
-    // committed; in doubt when the connection went during its COMMIT. The
-    // failure, when it failed.
-    std::optional<DbError> settleInFlight(RowBatch& sent) {
-        if (!m_inFlight.valid())
-            return std::nullopt;
-        sent = std::exchange(m_sending, RowBatch());
-        try {
-            m_inFlight.get();
-            for (int i = 0; i < sent.size(); ++i)
-                rowAccepted(sent.digest(i));
-            return std::nullopt;
-        } catch (const DbError& e) {
-            if (m_committing && e.isCommunicationLinkFailure())
-                table().rowsLostInDoubt(sent.size(), lostWhileCommitting);
-            return e;
-        }
-    }
-
-    // Fast copy into MySQL: the rows gathered into INSERTs of many rows, each
-    // in a transaction of its own. A batch is sent on a thread of its own
-    // while the next one is read.
-    void fastMultiRow(const QString& insertStart) {
-        const std::uint64_t digest = digestForCheck();
-        const QStringView values =
-            QStringView(m_statement).sliced(insertStart.size(), m_statement.size() - insertStart.size() - 1);
-        const qsizetype limit = m_packetLimit > 0
-                                    ? std::min<qsizetype>(RowBatch::charsPerStatement, (m_packetLimit - packetHeadroom) / 4)
-                                    : RowBatch::charsPerStatement;
-        if (m_statement.size() > limit) {
-            // A row this large goes by itself, as the per-row method sends it.
-            flushBatch(insertStart);
-            awaitBatch(insertStart);
-            if (rowStep(L.executeInsert, [&] { sendInsert(insertStart); }))
-                rowAccepted(digest);
-            return;
-        }
-        if (!m_batch.fits(values.size(), limit - insertStart.size() - 1))
-            flushBatch(insertStart);
-        m_batch.add(values, digest);
-        if (m_batch.size() >= RowBatch::rowsPerCommit)
-            flushBatch(insertStart);
-    }
-
-    // Sends the gathered rows once the batch before them is through.
-    void flushBatch(const QString& insertStart) {
-        awaitBatch(insertStart);
-        if (m_batch.isEmpty())
-            return;
-        m_sending = std::exchange(m_batch, RowBatch());
-        QString sql = m_sending.multiRowInsert(insertStart);
-        if (m_observer)
-            m_observer->sending(sql);
-        Connection& target = *m_target;
-        m_committing = false;
-        m_inFlight = std::async(std::launch::async, [&target, sql = std::move(sql), this] {
-            target.BeginTrans();
-            target.Execute(sql);
-            if (m_observer)
-                m_observer->committing();
-            m_committing = true;  // read once the future is through
-            target.CommitTrans();
-        });
-    }
-
-    // The batch in flight: accepted once committed. When it failed, the
-    // transaction is rolled back and its rows go again one by one, so that
-    // exactly the rows the server refuses are refused, each with its own box.
-    void awaitBatch(const QString& insertStart) {
-        RowBatch sent;
-        const std::optional<DbError> failure = settleInFlight(sent);
-        if (!failure)
-            return;
-        endIfLinkLost(*failure);
-        step(L.executeInsert, [&] {
-            m_target->RollbackTrans();
-            m_target->BeginTrans();
-        });
-        RowBatch arrived;
-        try {
-            for (int i = 0; i < sent.size(); ++i) {
-                m_statement = sent.singleRowInsert(insertStart, i);
-                if (rowStep(L.executeInsert, [&] { sendNow(m_statement); })) {
-                    m_storm.rowSucceeded();
-                    arrived.add({}, sent.digest(i));
-                }
-            }
-        } catch (const StoppedAtQuestion&) {
-            commitRows(arrived);  // the rows that went in before the answer stay
-            throw;
-        }
-        commitRows(arrived);
-    }
-
-    // What a fast copy still holds goes to the target and is committed.
-    void finishBatch(const QString& insertStart) {
-        if (!m_fast)
-            return;
-        if (d.target.multiRowInsert) {
-            flushBatch(insertStart);
-            awaitBatch(insertStart);
-        } else {
-            commitTransaction();
-        }
-    }
-
-    // The row through the table's prepared INSERT; false when it failed.
-    bool sendPrepared(const QString& insertStart) {
-        try {
-            if (!m_prepared) {
-                const QString sql = parameterInsert(insertStart);
-                if (m_observer)
-                    m_observer->sending(sql);
-                m_prepared.emplace(*m_target, sql);
-            }
-            fillBoundValues(m_rowValues);
-            m_prepared->execute(m_rowValues);
-            return true;
-        } catch (const DbError& e) {
-            endIfLinkLost(e);
-            return false;
-        }
-    }
+    // What the row writers take from the transfer.
+    Connection& target() override { return *m_target; }
+    StatementObserver* observer() override { return m_observer; }
+    QString& statement() override { return m_statement; }
+    long long packetLimit() const override { return m_packetLimit; }
+    bool insertStep(const std::function<void()>& body) override { return step(L.executeInsert, body); }
+    bool rowStep(const std::function<void()>& body) override { return rowStep(L.executeInsert, body); }
+    void rowSucceeded() override { m_storm.rowSucceeded(); }
+    void rowsInDoubt(long long rows, const QString& because) override { table().rowsLostInDoubt(rows, because); }
 
     // A lost connection ends the transfer after its one box, as a step's does.
-    void endIfLinkLost(const DbError& e) {
+    void endIfLinkLost(const DbError& e) override {
         if (!e.isCommunicationLinkFailure())
             return;
         m_lastFailure = e.message();
@@ -816,14 +617,14 @@ private:
     // the values go as parameters, long ones in pieces, so a byte string is
     // not doubled into hexadecimal digits. A value larger than the server
     // takes at all fails its row before anything is sent.
-    void sendInsert(const QString& insertStart) {
+    void sendRowAlone() override {
         const bool mayNotFit = m_packetLimit > 0 && m_statement.size() * 3 + packetHeadroom > m_packetLimit;
         if (!mayNotFit || m_statement.toUtf8().size() + packetHeadroom <= m_packetLimit) {
             sendNow(m_statement);
             return;
         }
         std::vector<BoundValue> values;
-        fillBoundValues(values);
+        boundValues(values);
         for (const BoundValue& bound : values) {
             const long long size = bound.kind == BoundValue::Kind::Text ? bound.text.toUtf8().size() : bound.bytes.size();
             if (size + packetHeadroom > m_packetLimit)
@@ -832,7 +633,7 @@ private:
                                   .arg(size)
                                   .arg(m_packetLimit));
         }
-        const QString sql = parameterInsert(insertStart);
+        const QString sql = parameterInsert();
         if (m_observer)
             m_observer->sending(sql);
         executeWithParameters(*m_target, sql, values);
@@ -841,7 +642,7 @@ private:
     // The current row's values as parameters: bytes as bytes, the rest as
     // the text their literals hold.
     // Into values, whose room is kept from row to row.
-    void fillBoundValues(std::vector<BoundValue>& values) const {
+    void boundValues(std::vector<BoundValue>& values) override {
         values.resize(size_t(std::count(m_sends.begin(), m_sends.end(), true)));
         for (size_t j = 0, k = 0; j < m_forms.size(); ++j) {
             if (!m_sends[j])
@@ -858,12 +659,12 @@ private:
         }
     }
 
-    QString parameterInsert(const QString& insertStart) const {
+    QString parameterInsert() override {
         QStringList markers;
         for (bool sends : m_sends)
             if (sends)
                 markers << QStringLiteral("?");
-        return insertStart + markers.join(QStringLiteral(", ")) + u')';
+        return m_insertStart + markers.join(QStringLiteral(", ")) + u')';
     }
 
     // Reads the copied table back and compares it with the rows the target
@@ -948,7 +749,7 @@ private:
 
     // listed: the table now stands in the target under its name.
     void finishTable(const QString& name, bool listed = true) {
-        m_prepared.reset();  // its statement goes before the connection under it
+        m_writer.reset();  // its statements go before the connection under them
         m_guard.step(L.progressZero, [&] { events.barAt(0); });
         m_guard.step(L.closeReader, [&] { m_reader->Close(); });
         if (listed)
@@ -968,7 +769,7 @@ private:
     void end() {
         // A transfer stopped or ended before its table was created leaves the
         // reader open; its statement goes before the connection under it.
-        m_prepared.reset();
+        m_writer.reset();
         if (m_reader && m_reader->isOpen())
             m_reader->Close();
         int line = L.firstEnd;
@@ -1013,14 +814,9 @@ private:
     bool m_verifies = false;  // each copied table is read back and checked
     ExistingTable m_existing = ExistingTable::Ask;
     bool m_fast = false;     // fast copy: rows in batches inside transactions
-    RowBatch m_batch;        // rows of the fast copy not yet committed
-    std::optional<ParameterStatement> m_prepared;  // the fast copy's INSERT into iAnywhere
-    std::vector<BoundValue> m_rowValues;           // the values it is given, row by row
-    RowBatch m_sending;             // the batch in flight into MySQL
-    bool m_committing = false;      // the batch in flight got as far as its COMMIT
-    std::future<void> m_inFlight;   // its INSERT and commit; last, so it ends before the connections go
-    bool m_inTransaction = false;
-    int m_rowsInTransaction = 0;  // rows sent into iAnywhere since the last commit
+    QString m_insertStart;   // the current table's INSERT up to its values
+    // How the rows are written; after the connections, so it goes before them.
+    std::unique_ptr<RowWriter> m_writer;
 };
 
 }

@@ -1,4 +1,5 @@
 #include "StandinTest.h"
+#include <future>
 #include <QProcess>
 #include <QFile>
 
@@ -106,4 +107,32 @@ TEST_F(StandinTest, TextGivenThroughTheNarrowFunctionsIsTheClientsUtf8) {
 
     EXPECT_EQ(twtest::readRows(conn, R"(SELECT "t" FROM "w")"), twtest::Rows({{words}})) << "read through the W functions";
     EXPECT_TRUE(QString::fromUtf8(isql.readAllStandardOutput()).contains(words + "|")) << "and given back as UTF-8";
+}
+
+// SQLCancel from another thread, while the statement runs, stops it with
+// SQL Anywhere's words, as the program asks before it gives a call up.
+TEST_F(StandinTest, CancelStopsAStatementWhileItRuns) {
+    run("CREATE TABLE n (i INTEGER)");
+    for (int i = 0; i < 100; ++i)
+        run(QString("INSERT INTO n VALUES(%1)").arg(i));
+    ASSERT_EQ(valueOf("SELECT COUNT(*) FROM n").toText(), "100");
+    tw::StmtHandle stmt = conn.takeStatement();
+    // Ten thousand million rows to count: it would run for hours.
+    const QString endless = "SELECT COUNT(*) FROM n a, n b, n c, n d, n e";
+    auto result = std::async(std::launch::async, [&] {
+        const SQLRETURN executed = SQLExecDirectW(stmt.get(), const_cast<SQLWCHAR*>(tw::wide(endless)), SQL_NTS);
+        return SQL_SUCCEEDED(executed) ? SQLFetch(stmt.get()) : executed;  // the count is made as the row is fetched
+    });
+    // Asked until it stops: a cancel before the statement starts finds nothing to stop.
+    for (int i = 0; i < 3000 && result.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready; ++i)
+        SQLCancel(stmt.get());
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the statement was not stopped";
+    EXPECT_EQ(result.get(), SQL_ERROR);
+    try {
+        stmt.check(SQL_ERROR);
+        ADD_FAILURE() << "no diagnostics";
+    } catch (const tw::DbError& e) {
+        EXPECT_EQ(e.sqlState(), "HY008");
+        EXPECT_TRUE(e.message().endsWith("Statement interrupted by user")) << e.message();
+    }
 }
