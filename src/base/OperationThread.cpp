@@ -22,6 +22,56 @@ constexpr std::chrono::milliseconds graceAtClose{300};
 
 int operationsRunning() { return running.load(); }
 
+namespace {
+
+// A call for the window's thread, run there and destroyed there.
+class CallEvent : public QEvent {
+public:
+    static QEvent::Type type() {
+        static const auto registered = QEvent::Type(QEvent::registerEventType());
+        return registered;
+    }
+    explicit CallEvent(std::function<void()> call) : QEvent(type()), m_call(std::move(call)) {}
+    void run() {
+        { std::lock_guard seen(gate()); }  // after all the poster did before posting
+        m_call();
+    }
+    static std::mutex& gate() {
+        static std::mutex m;
+        return m;
+    }
+
+private:
+    std::function<void()> m_call;
+};
+
+// Lives on the window's thread and runs the calls left for it.
+class WindowCalls : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() != CallEvent::type())
+            return QObject::event(e);
+        static_cast<CallEvent*>(e)->run();
+        return true;
+    }
+};
+
+WindowCalls* windowCalls() {
+    static WindowCalls* const calls = [] {
+        auto* made = new WindowCalls;
+        made->moveToThread(QCoreApplication::instance()->thread());
+        return made;
+    }();
+    return calls;
+}
+
+}
+
+void detail::postCall(std::function<void()> call) {
+    std::lock_guard lock(CallEvent::gate());
+    QCoreApplication::postEvent(windowCalls(), new CallEvent(std::move(call)));
+}
+
 void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, const std::function<void()>& everyTick) {
     ++running;
     const std::shared_ptr<DetachedWork> state = startDetached(
@@ -54,7 +104,7 @@ void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, con
     lock.unlock();
     // What the operation left for the window (the bar, the pointer) is done
     // before its caller goes on, and never after the window is gone.
-    QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+    QCoreApplication::sendPostedEvents(windowCalls(), CallEvent::type());
     if (state->failure)
         std::rethrow_exception(state->failure);
 }

@@ -1,10 +1,12 @@
 #pragma once
+#include "base/Yield.h"
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QThread>
+#include <condition_variable>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <type_traits>
 
@@ -44,8 +46,41 @@ auto besideWindow(F work, const ProgramEnd& end) -> std::invoke_result_t<F> {
 // How many operations run beside the window now.
 int operationsRunning();
 
+namespace detail {
+// Leaves call to the window's thread, after what was left there before it.
+// The call is run, and then destroyed, on the window's thread; one that is
+// never run (the program ended first) is only destroyed. The hand-over uses
+// std primitives, not Qt's own, so that ThreadSanitizer sees it (Qt is not
+// built with it).
+void postCall(std::function<void()> call);
+
+// Set once a call left on the window's thread is done with: its last copy
+// going says so, after the call ran or when it never will.
+struct WindowCallDone {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    bool ran = false;
+    struct Notify {
+        WindowCallDone& d;
+        ~Notify() {
+            // Under the lock: the waiter may go, and its condition with it,
+            // as soon as it sees done.
+            std::lock_guard lock(d.mutex);
+            d.done = true;
+            d.changed.notify_all();
+        }
+    };
+    void wait() {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return done; });
+    }
+};
+}
+
 // Calls f on the window's thread and waits for it; its result or exception
-// comes back here. On the window's thread itself, simply calls f.
+// comes back here. On the window's thread itself, simply calls f. Raises
+// ProgramEnding when the window's thread ended before it could run f.
 template <typename F>
 auto onWindowThread(F&& f) -> std::invoke_result_t<F> {
     using Result = std::invoke_result_t<F>;
@@ -53,40 +88,36 @@ auto onWindowThread(F&& f) -> std::invoke_result_t<F> {
     if (QThread::currentThread() == app->thread())
         return f();
     std::exception_ptr failure;
-    if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(
-            app, [&] {
-                try {
+    std::conditional_t<std::is_void_v<Result>, bool, std::optional<Result>> result{};
+    detail::WindowCallDone done;
+    {
+        const std::shared_ptr<detail::WindowCallDone::Notify> notify(new detail::WindowCallDone::Notify{done});
+        detail::postCall([&, notify] {
+            done.ran = true;
+            try {
+                if constexpr (std::is_void_v<Result>)
                     f();
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            },
-            Qt::BlockingQueuedConnection);
-        if (failure)
-            std::rethrow_exception(failure);
-    } else {
-        std::optional<Result> result;
-        QMetaObject::invokeMethod(
-            app, [&] {
-                try {
+                else
                     result.emplace(f());
-                } catch (...) {
-                    failure = std::current_exception();
-                }
-            },
-            Qt::BlockingQueuedConnection);
-        if (failure)
-            std::rethrow_exception(failure);
-        return std::move(*result);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
     }
+    done.wait();
+    if (!done.ran)
+        throw ProgramEnding();
+    if (failure)
+        std::rethrow_exception(failure);
+    if constexpr (!std::is_void_v<Result>)
+        return std::move(*result);
 }
 
 // Leaves f to the window's thread without waiting, after what was left
 // there before it.
 template <typename F>
 void postToWindowThread(F&& f) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<F>(f), Qt::QueuedConnection);
+    detail::postCall(std::function<void()>(std::forward<F>(f)));
 }
 
 }
