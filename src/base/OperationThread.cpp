@@ -32,10 +32,7 @@ public:
         return registered;
     }
     explicit CallEvent(std::function<void()> call) : QEvent(type()), m_call(std::move(call)) {}
-    void run() {
-        { std::lock_guard seen(gate()); }  // after all the poster did before posting
-        m_call();
-    }
+    void run() { m_call(); }
     static std::mutex& gate() {
         static std::mutex m;
         return m;
@@ -49,6 +46,7 @@ private:
 class WindowCalls : public QObject {
 public:
     bool event(QEvent* e) override {
+        { std::lock_guard seen(CallEvent::gate()); }  // the event as its poster made it
         if (e->type() != CallEvent::type())
             return QObject::event(e);
         static_cast<CallEvent*>(e)->run();
@@ -68,8 +66,10 @@ WindowCalls* windowCalls() {
 }
 
 void detail::postCall(std::function<void()> call) {
+    WindowCalls* const calls = windowCalls();  // made, and moved, before the gate is taken
+    auto* event = new CallEvent(std::move(call));
     std::lock_guard lock(CallEvent::gate());
-    QCoreApplication::postEvent(windowCalls(), new CallEvent(std::move(call)));
+    QCoreApplication::postEvent(calls, event);
 }
 
 void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, const std::function<void()>& everyTick) {
