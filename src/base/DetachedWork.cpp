@@ -17,8 +17,6 @@ std::shared_ptr<DetachedWork> startDetached(std::function<void()> work, std::fun
             work = nullptr;
         }
         {
-            // Told under the lock: a waiter with a time limit waits in a
-            // call that ThreadSanitizer does not follow.
             std::lock_guard lock(state->mutex);
             state->failure = failure;
             state->done = true;
