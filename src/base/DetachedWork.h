@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -12,7 +13,10 @@ namespace tw {
 struct DetachedWork {
     std::mutex mutex;
     std::condition_variable finished;
-    bool done = false;           // under mutex
+    // Set under mutex, and atomic: a waiter's look at it is ordered after
+    // the work even where ThreadSanitizer does not see a timed wait take the
+    // mutex back.
+    std::atomic<bool> done{false};
     std::exception_ptr failure;  // what the work raised, once done
 };
 

@@ -87,7 +87,7 @@ void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, con
     tick.start();
     auto isDone = [&] {
         std::lock_guard lock(state->mutex);
-        return state->done;
+        return state->done.load();
     };
     // The window's events, each batch as it comes, until the operation ends
     // or the program is closed.
@@ -96,9 +96,8 @@ void runBesideWindow(std::function<void()> operation, const ProgramEnd& end, con
     tick.stop();
 
     std::unique_lock lock(state->mutex);
-    // Against the system clock, whose wait ThreadSanitizer follows.
-    if (!state->finished.wait_until(lock, std::chrono::system_clock::now() + (end.requested() ? graceAtClose : std::chrono::hours(24 * 365)),
-                                  [&] { return state->done; })) {
+    if (!state->finished.wait_for(lock, end.requested() ? graceAtClose : std::chrono::hours(24 * 365),
+                                  [&] { return state->done.load(); })) {
         noteAbandonedWork();
         throw ProgramEnding();
     }

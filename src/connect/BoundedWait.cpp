@@ -35,9 +35,7 @@ void waitBounded(BoundedCall call) {
         if (bounded)
             slice = std::min(slice, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()) +
                                         std::chrono::milliseconds(1));
-        // Against the system clock, whose wait ThreadSanitizer follows; the
-        // bound itself is kept by the steady clock.
-        if (state->finished.wait_until(lock, std::chrono::system_clock::now() + slice, [&] { return state->done; }))
+        if (state->finished.wait_for(lock, slice, [&] { return state->done.load(); }))
             break;
         if (bounded && Clock::now() >= deadline) {
             abandon();
