@@ -5,9 +5,6 @@
 
 namespace tw {
 
-// True when an entry equals the name without regard to case.
-bool ListContains(const TableList& list, const QString& name);
-
 // Removes every entry that equals the name exactly.
 void ListRemove(TableList& list, const QString& name);
 

@@ -12,15 +12,6 @@ protected:
     TableListWidget list;
 };
 
-TEST_F(ListNamesTest, ListContainsComparesWithoutRegardToCase) {
-    EXPECT_FALSE(ListContains(list, "orders"));
-    list.AddItem("Customers");
-    list.AddItem("Orders");
-    EXPECT_TRUE(ListContains(list, "orders"));
-    EXPECT_TRUE(ListContains(list, "CUSTOMERS"));
-    EXPECT_FALSE(ListContains(list, "order"));
-}
-
 TEST_F(ListNamesTest, ListRemoveTakesOutOnlyExactlyEqualEntries) {
     for (auto n : {"orders", "Orders", "items", "orders"})
         list.AddItem(n);
