@@ -13,6 +13,7 @@ struct Edits {
     std::map<size_t, std::string> insertBefore;
     std::map<size_t, std::string> replace;  // the token's text
     std::set<size_t> remove;
+    std::map<size_t, std::string> insertAfter;
     std::string trailing;  // statements run after the edited ones
 };
 

@@ -175,6 +175,13 @@ ColumnInfo varcharColumn(const std::string& name, SQLULEN length, SQLSMALLINT nu
     return c;
 }
 
+ColumnInfo smallintColumn(const std::string& name) {
+    ColumnInfo c = integer(SQL_SMALLINT, "smallint", 5, 2, false);
+    c.name = name;
+    c.nullable = SQL_NO_NULLS;
+    return c;
+}
+
 SQLSMALLINT defaultCType(const ColumnInfo& column) {
     switch (column.sqlType) {
     case SQL_BIT:

@@ -31,6 +31,7 @@ ColumnInfo fromStorageClass(int sqliteType);
 
 // A plain VARCHAR(n) column, for the catalog results we build ourselves.
 ColumnInfo varcharColumn(const std::string& name, SQLULEN length, SQLSMALLINT nullable);
+ColumnInfo smallintColumn(const std::string& name);
 
 // The C type SQL_C_DEFAULT stands for with this SQL type.
 SQLSMALLINT defaultCType(const ColumnInfo& column);

@@ -163,7 +163,7 @@ constexpr SQLUSMALLINT Supported[] = {
     SQL_API_SQLDESCRIBECOL, SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLFETCH, SQL_API_SQLBINDCOL, SQL_API_SQLGETDATA, SQL_API_SQLROWCOUNT,
     SQL_API_SQLFREESTMT, SQL_API_SQLCLOSECURSOR, SQL_API_SQLMORERESULTS, SQL_API_SQLGETDIAGREC,
     SQL_API_SQLGETDIAGFIELD, SQL_API_SQLENDTRAN, SQL_API_SQLBINDPARAMETER, SQL_API_SQLPARAMDATA, SQL_API_SQLPUTDATA,
-    SQL_API_SQLCANCEL};
+    SQL_API_SQLCANCEL, SQL_API_SQLPRIMARYKEYS};
 
 }
 
@@ -609,6 +609,27 @@ TW_EXPORT SQLRETURN SQL_API SQLTablesW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, 
 TW_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
                                       SQLSMALLINT tableLength, SQLCHAR* types, SQLSMALLINT typesLength) {
     return tablesText<Narrow>(handle, table, tableLength, types, typesLength);
+}
+
+template <class Text>
+SQLRETURN primaryKeysText(SQLHSTMT handle, typename Text::Char* table, SQLSMALLINT tableLength) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        const std::optional<std::string> name = optionalText<Text>(table, tableLength);
+        if (!name)
+            throw Error("HY009", "invalid use of null pointer");
+        stmt.primaryKeys(*name);
+        return stmt.result();
+    });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLPrimaryKeysW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
+                                            SQLWCHAR* table, SQLSMALLINT tableLength) {
+    return primaryKeysText<Wide>(handle, table, tableLength);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
+                                           SQLSMALLINT tableLength) {
+    return primaryKeysText<Narrow>(handle, table, tableLength);
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {

@@ -33,6 +33,10 @@ WHERE (?1 IS NULL OR name LIKE ?1 ESCAPE '\')
   AND (?2 IS NULL OR instr(?2, ',' || kind || ',') > 0)
 ORDER BY ord)";
 
+// SQL Anywhere names a primary key after its table.
+constexpr const char* PrimaryKeysQuery = R"(SELECT NULL, NULL, ?1, name, pk, ?1
+FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk)";
+
 std::string shortestText(double d) {
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, d);
@@ -383,6 +387,15 @@ void Stmt::tables(const std::optional<std::string>& namePattern, const std::opti
                       varcharColumn("TABLE_NAME", 128, SQL_NO_NULLS), varcharColumn("TABLE_TYPE", 128, SQL_NO_NULLS),
                       varcharColumn("REMARKS", 254, SQL_NULLABLE)};
     load(TablesQuery);
+    execute();
+}
+
+void Stmt::primaryKeys(const std::string& table) {
+    m_parameters = {table};
+    m_fixedColumns = {varcharColumn("TABLE_CAT", 128, SQL_NULLABLE), varcharColumn("TABLE_SCHEM", 128, SQL_NULLABLE),
+                      varcharColumn("TABLE_NAME", 128, SQL_NO_NULLS), varcharColumn("COLUMN_NAME", 128, SQL_NO_NULLS),
+                      smallintColumn("KEY_SEQ"), varcharColumn("PK_NAME", 128, SQL_NULLABLE)};
+    load(PrimaryKeysQuery);
     execute();
 }
 

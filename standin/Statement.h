@@ -25,6 +25,8 @@ public:
     void execute();
     // The tables schema; a pattern or type list left out matches everything.
     void tables(const std::optional<std::string>& namePattern, const std::optional<std::string>& tableTypes);
+    // The primary key's columns of one table, in the key's order.
+    void primaryKeys(const std::string& table);
 
     SQLSMALLINT columnCount() const { return SQLSMALLINT(m_columns.size()); }
     const ColumnInfo& column(SQLUSMALLINT number) const;  // 1-based

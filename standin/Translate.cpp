@@ -145,6 +145,28 @@ void applyExactCasts(std::string_view s, const std::vector<Token>& all, Edits& e
     }
 }
 
+// SQL Anywhere limits a SELECT's rows with TOP n [START AT m] after SELECT
+// [DISTINCT]; SQLite with LIMIT and OFFSET at the end.
+void applyRowLimit(std::string_view s, const std::vector<Token>& all, const std::vector<size_t>& stmt, Edits& edits) {
+    auto at = [&](size_t k) -> const Token* { return k < stmt.size() ? &all[stmt[k]] : nullptr; };
+    auto number = [&](size_t k) { return at(k) && at(k)->kind == Token::Number; };
+    auto text = [&](size_t k) { return std::string(s.substr(at(k)->begin, at(k)->end - at(k)->begin)); };
+    if (!at(0) || !isWord(s, *at(0), "SELECT"))
+        return;
+    size_t k = at(1) && isWord(s, *at(1), "DISTINCT") ? 2 : 1;
+    if (!at(k) || !isWord(s, *at(k), "TOP") || !number(k + 1))
+        return;
+    std::string limit = " LIMIT " + text(k + 1);
+    edits.remove.insert(stmt[k]);
+    edits.remove.insert(stmt[k + 1]);
+    if (at(k + 3) && isWord(s, *at(k + 2), "START") && isWord(s, *at(k + 3), "AT") && number(k + 4)) {
+        limit += " OFFSET " + std::to_string(std::stoll(text(k + 4)) - 1);
+        for (size_t j = k + 2; j <= k + 4; ++j)
+            edits.remove.insert(stmt[j]);
+    }
+    edits.insertAfter[stmt.back()] += limit;
+}
+
 }
 
 std::string translateStatement(std::string_view sql) {
@@ -156,6 +178,7 @@ std::string translateStatement(std::string_view sql) {
         if (auto k = missingRenameTo(sql, tokens, statement))
             edits.insertBefore[*k] += "TO ";
         applyCreateTableRules(sql, tokens, statement, edits);
+        applyRowLimit(sql, tokens, statement, edits);
         statement.clear();
     };
     for (size_t k = 0; k < tokens.size(); ++k) {
@@ -192,6 +215,8 @@ std::string translateStatement(std::string_view sql) {
         } else {
             out += text;
         }
+        if (auto after = edits.insertAfter.find(k); after != edits.insertAfter.end())
+            out += after->second;
     }
     return out + edits.trailing;
 }

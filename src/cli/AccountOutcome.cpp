@@ -50,6 +50,12 @@ QJsonObject tableJson(const TableAccount& t) {
         o.insert("appended", true);
     if (!t.columnsNotSent.isEmpty())
         o.insert("columns_not_sent", QJsonArray::fromStringList(t.columnsNotSent));
+    if (!t.resumed.isEmpty())
+        o.insert("resumed", t.resumed);
+    if (t.resumeFrom)
+        o.insert("resume_after", QJsonArray::fromStringList(t.resumeFrom->lastKey));
+    if (!t.cannotResume.isEmpty())
+        o.insert("cannot_resume", t.cannotResume);
     return o;
 }
 
@@ -76,9 +82,12 @@ QString accountJson(const TransferAccount& account, int exitCode) {
                   {"seconds", account.seconds},
                   {"summary", account.summary()},
                   {"exit_code", exitCode},
+                  {"resumable", account.resumable},
                   {"tables", tables}};
     if (!account.endedEarly.isEmpty())
         o.insert("ended_early", account.endedEarly);
+    if (!account.notReached.isEmpty())
+        o.insert("not_reached", QJsonArray::fromStringList(account.notReached));
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 

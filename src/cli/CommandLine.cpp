@@ -89,11 +89,13 @@ void readOption(const QString& option, Arguments& args, CommandLine& c) {
         c.options.existing = existingFrom(args.valueOf(option));
     } else if (option == u"--where") {
         c.options.where = args.valueOf(option);
-    } else if (option == u"--fast" || option == u"--all" || option == u"--no-check" || option == u"--json") {
+    } else if (option == u"--fast" || option == u"--all" || option == u"--no-check" || option == u"--json" ||
+               option == u"--resume") {
         if (args.valueJoined())
             throw UsageError(option + QStringLiteral(" takes no value"));
         c.options.fastCopy |= option == u"--fast";
         c.allTables |= option == u"--all";
+        c.resume |= option == u"--resume";
         c.options.verifies &= option != u"--no-check";
         c.json |= option == u"--json";
     } else {
@@ -115,7 +117,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         c.command = CommandLine::Command::Version;
         return c;
     }
-    bool toGiven = false;
+    bool toGiven = false, transferGiven = false;
     if (first == u"list") {
         c.command = CommandLine::Command::List;
         if (args.atEnd())
@@ -131,9 +133,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         if (!option.startsWith(QLatin1String("--")))
             throw UsageError(QStringLiteral("unexpected argument ") + option);
         toGiven |= option == u"--to";
+        for (const char* o : {"--to", "--tables", "--table", "--all", "--fast", "--existing", "--where", "--no-check"})
+            transferGiven |= option == QLatin1String(o);
         readOption(option, args, c);
     }
-    if (c.command == CommandLine::Command::Copy) {
+    if (c.command == CommandLine::Command::Copy && c.resume) {
+        if (transferGiven)
+            throw UsageError(QStringLiteral("--resume takes the tables and options of the transfer it resumes; give "
+                                            "only the connections"));
+    } else if (c.command == CommandLine::Command::Copy) {
         if (!toGiven)
             throw UsageError(QStringLiteral("copy needs --to iany or --to mysql"));
         if (c.allTables == !c.tables.isEmpty())
@@ -151,6 +159,7 @@ QString usageText() {
         "  tablewright copy --to iany|mysql (--tables a,b,... | --table NAME ... | --all)\n"
         "                   [--fast] [--existing replace|append|skip|fail] [--where SQL]\n"
         "                   [--no-check] [--json]\n"
+        "  tablewright copy --resume [--json]\n"
         "\n"
         "Connections come from the stored profile (the connection window's fields),\n"
         "each overridden by --server HOST --port N --user NAME --database NAME --dsn NAME.\n"
@@ -166,6 +175,10 @@ QString usageText() {
         "  --where SQL     copy only the rows that meet the condition, in every table\n"
         "  --no-check      do not read the copies back to check them\n"
         "  --json          the account as one JSON object\n"
+        "  --resume        copy the rest of the last transfer that ended early (stopped,\n"
+        "                  or a connection lost) on the same connections, with its\n"
+        "                  tables and options: a table it was copying goes on after\n"
+        "                  the last row settled, in the order of its key\n"
         "\n"
         "Exit codes: 0 all copied and verified; 1 rows rejected, a check that differs\n"
         "or a table not copied; 2 usage or connection error; 3 stopped (SIGINT, SIGTERM).\n"

@@ -13,6 +13,7 @@ struct CommandLine {
     bool mysqlSide = true;  // list: the side listed; copy: the side copied from
     QStringList tables;     // copy: in the order given
     bool allTables = false;
+    bool resume = false;  // copy: the rest of the last transfer that ended early
     TransferOptions options{.existing = ExistingTable::Fail, .where = {}};
     bool json = false;
     std::map<ProfileField, QString> overrides;  // --server, --port, --user, --database, --dsn

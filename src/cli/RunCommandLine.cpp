@@ -5,7 +5,9 @@
 #include "connect/Catalogue.h"
 #include "connect/FailureReason.h"
 #include "connect/SettingsStore.h"
+#include "transfer/ResumeState.h"
 #include "transfer/Transfer.h"
+#include "transfer/TransferLog.h"
 #include "transfer/TransferDirection.h"
 #include <QCollator>
 #include <QFile>
@@ -75,7 +77,41 @@ int list(const CommandLine& c, const ProfileFields& profile) {
     return ExitCode::Done;
 }
 
+// Runs the transfer, with SIGINT and SIGTERM as its Stop, and prints its account.
+int run(const TransferRequest& request, bool json) {
+    ConsoleEvents events(stopAsked);
+    std::signal(SIGINT, askStop);
+    std::signal(SIGTERM, askStop);
+    transferTables(request, events);
+    const TransferAccount& account = events.account();
+    const int code = exitCodeOf(account);
+    printOut(json ? accountJson(account, code) : account.details());
+    return code;
+}
+
+int resume(const CommandLine& c, const ProfileFields& profile) {
+    std::optional<ResumeState> state;
+    try {
+        state = ResumeState::load();
+    } catch (const std::exception& e) {
+        printError(QStringLiteral("tablewright: ") + QString::fromUtf8(e.what()));
+        return ExitCode::Trouble;
+    }
+    if (!state) {
+        printError(QStringLiteral("tablewright: no transfer is left to resume"));
+        return ExitCode::Trouble;
+    }
+    if (state->connections != TransferLog::connections(profile)) {
+        printError(QStringLiteral("tablewright: the transfer left to resume ran on other connections:\n") +
+                   state->connections.trimmed());
+        return ExitCode::Trouble;
+    }
+    return run(state->request(profile), c.json);
+}
+
 int copy(const CommandLine& c, const ProfileFields& profile) {
+    if (c.resume)
+        return resume(c, profile);
     QStringList sourceTables, targetTables;
     if (!readTables(c.mysqlSide, profile, sourceTables) || !readTables(!c.mysqlSide, profile, targetTables))
         return ExitCode::Trouble;
@@ -92,14 +128,7 @@ int copy(const CommandLine& c, const ProfileFields& profile) {
                                   .tables = tables,
                                   .targetTables = targetTables,
                                   .options = c.options};
-    ConsoleEvents events(stopAsked);
-    std::signal(SIGINT, askStop);
-    std::signal(SIGTERM, askStop);
-    transferTables(request, events);
-    const TransferAccount& account = events.account();
-    const int code = exitCodeOf(account);
-    printOut(c.json ? accountJson(account, code) : account.details());
-    return code;
+    return run(request, c.json);
 }
 
 }

@@ -120,11 +120,14 @@ Recordset Connection::Execute(const QString& sql, Yield* whileWaiting) {
     return rs;
 }
 
-Recordset Connection::OpenSchema(int schema) {
-    if (schema != adSchemaTables)
-        throw DbError(QStringLiteral("Object or provider is not capable of performing requested operation."));
+Recordset Connection::OpenSchema(int schema, const QString& table) {
     Recordset rs;
-    rs.openTables(*this);
+    if (schema == adSchemaTables)
+        rs.openTables(*this);
+    else if (schema == adSchemaPrimaryKeys)
+        rs.openPrimaryKeys(*this, table);
+    else
+        throw DbError(QStringLiteral("Object or provider is not capable of performing requested operation."));
     return rs;
 }
 

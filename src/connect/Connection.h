@@ -15,6 +15,7 @@ constexpr int Client = 3;  // all rows read client-side: RecordCount is exact
 }
 
 constexpr int adSchemaTables = 20;
+constexpr int adSchemaPrimaryKeys = 28;
 
 // A database connection in the shape the program has always used: set the
 // properties, Open with a connection string, Execute, Close.
@@ -49,7 +50,9 @@ public:
     Recordset Execute(const QString& sql, Yield* whileWaiting = nullptr);
     // 20 (adSchemaTables): one row per table with TABLE_CATALOG,
     // TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE and DESCRIPTION.
-    Recordset OpenSchema(int schema);
+    // 28 (adSchemaPrimaryKeys): the primary key's columns of the table
+    // named, in the key's order, with COLUMN_NAME and ORDINAL.
+    Recordset OpenSchema(int schema, const QString& table = {});
     void Close();
     bool isOpen() const;
 

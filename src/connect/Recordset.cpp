@@ -35,6 +35,8 @@ namespace {
 // The tables schema under the names ADO gives its columns.
 const char16_t* const schemaColumnNames[] = {u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"TABLE_TYPE",
                                              u"DESCRIPTION"};
+const char16_t* const primaryKeyColumnNames[] = {u"TABLE_CATALOG", u"TABLE_SCHEMA", u"TABLE_NAME", u"COLUMN_NAME",
+                                                 u"ORDINAL", u"PK_NAME"};
 
 bool countsRows(const Connection& connection) { return connection.CursorLocation == CursorLocationCode::Client; }
 
@@ -99,6 +101,16 @@ void Recordset::openTables(Connection& connection) {
     d->start(std::move(stmt), connection, counted);
     for (size_t i = 0; i < d->fields.size() && i < std::size(schemaColumnNames); ++i)
         d->fields[i].Name = QString::fromUtf16(schemaColumnNames[i]);
+}
+
+void Recordset::openPrimaryKeys(Connection& connection, const QString& table) {
+    StmtHandle stmt = connection.takeStatement();
+    const std::u16string name = table.toStdU16String();
+    stmt.check(SQLPrimaryKeysW(stmt.get(), nullptr, 0, nullptr, 0,
+                               reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(name.c_str())), SQLSMALLINT(name.size())));
+    d->start(std::move(stmt), connection, -1);
+    for (size_t i = 0; i < d->fields.size() && i < std::size(primaryKeyColumnNames); ++i)
+        d->fields[i].Name = QString::fromUtf16(primaryKeyColumnNames[i]);
 }
 
 void Recordset::Impl::start(StmtHandle executed, Connection& connection, long long counted) {

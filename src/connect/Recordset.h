@@ -40,6 +40,7 @@ public:
 private:
     friend class Connection;
     void openTables(Connection& connection);  // the tables schema
+    void openPrimaryKeys(Connection& connection, const QString& table);
     struct Impl;
     std::unique_ptr<Impl> d;
 };

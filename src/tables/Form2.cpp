@@ -1,4 +1,5 @@
 #include "tables/Form2.h"
+#include "transfer/ResumeState.h"
 #include "connect/SettingsStore.h"
 #include "shell/BusyControls.h"
 #include "shell/CloseProgram.h"
@@ -163,6 +164,8 @@ void Form2::wireEvents() {
         TransferResult->setExistingTable(mode);
         m_store.SaveSetting(existingTableSetting, tw::existingTableKey(mode));
     });
+    connect(TransferResult->ResumeButton, &QPushButton::clicked, this, &Form2::Resume_Click);
+    m_hover->handOver(TransferResult->ResumeButton);
     for (const auto& [b, procedure] : clicks) {
         connect(b, &QPushButton::clicked, this, procedure);
         m_hover->handOver(b);
@@ -179,12 +182,13 @@ TableManagerUi Form2::ui() {
 QList<QWidget*> Form2::listsAndButtons() const {
     return {List1,       List2,       PushButton1, PushButton2, PushButton3,  PushButton4,  PushButton5,
             PushButton6, PushButton7, PushButton8, PushButton9, PushButton10, PushButton11, PushButton12, FastCopy,
-            ExistingTableChoice};
+            ExistingTableChoice, TransferResult->ResumeButton};
 }
 
 void Form2::runTableOperation(void (*operation)(TableManagerUi&)) {
     TransferResult->clear();
     runBeside(listsAndButtons(), operation);
+    offerResume();
 }
 
 void Form2::runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendButton) {
@@ -201,6 +205,17 @@ void Form2::runTransfer(void (*operation)(TableManagerUi&), QPushButton* sendBut
     runBeside(busy, operation);
     m_runningTransfer = nullptr;
     sendButton->setText(caption);
+    offerResume();
+}
+
+void Form2::offerResume() {
+    bool waiting = false;
+    try {
+        waiting = ResumeState::loadFor(m_profile).has_value();
+    } catch (const std::exception&) {
+        waiting = true;  // Resume tells what is wrong with the kept state
+    }
+    TransferResult->ResumeButton->setEnabled(waiting);
 }
 
 // The operation runs beside the window, which goes on repainting and
@@ -267,11 +282,13 @@ void Form2::showDatabases() {
     Frame2->setToolTip(iany);
     List2->setToolTip(iany);
     TransferResult->setIdleText(mysql + QStringLiteral(" \u00b7 ") + iany);
+    offerResume();
 }
 
 void Form2::PushButton1_Click() { runTableOperation(&tw::PushButton1_Click); }
 void Form2::PushButton3_Click() { runTransfer(&tw::PushButton3_Click, PushButton3); }
 void Form2::PushButton4_Click() { runTransfer(&tw::PushButton4_Click, PushButton4); }
+void Form2::Resume_Click() { runTransfer(&tw::Resume_Click, TransferResult->ResumeButton); }
 void Form2::PushButton5_Click() { runTableOperation(&tw::PushButton5_Click); }
 void Form2::PushButton6_Click() { runTableOperation(&tw::PushButton6_Click); }
 void Form2::PushButton7_Click() { runTableOperation(&tw::PushButton7_Click); }

@@ -43,6 +43,7 @@ public:
     void PushButton10_Click();  // "Select All", MySQL
     void PushButton11_Click();  // "Deselect All", MySQL
     void PushButton12_Click();  // "Help"
+    void Resume_Click();        // "Resume"
 
     TableManagerUi ui();
     WindowPointer& pointer() { return m_pointer; }
@@ -82,6 +83,8 @@ private:
     HoverPointer* m_hover;
     float m_outerHeightTwips = 0;
     QPushButton* m_runningTransfer = nullptr;
+    // Resume is offered while the last transfer on these connections ended early.
+    void offerResume();
 };
 
 }

@@ -1,5 +1,6 @@
 #include "tables/SendTables.h"
 #include "tables/ListNames.h"
+#include "transfer/ResumeState.h"
 
 namespace tw {
 
@@ -51,6 +52,23 @@ void transferTables(const TransferDirection& direction, TableManagerUi& ui, Stat
                                   .nothingChosen = source.nothingChosen(),
                                   .entriesLookedAt = source.ListCount()};
     WindowTransferEvents events(ui, target);
+    transferTables(request, events, observer);
+}
+
+void resumeTransfer(TableManagerUi& ui, StatementObserver* observer) {
+    std::optional<ResumeState> state;
+    try {
+        state = ResumeState::loadFor(ui.profile);
+    } catch (const std::exception& e) {
+        ui.prompts.MsgBox(QString::fromUtf8(e.what()), MsgStyle::Exclamation);
+        return;
+    }
+    if (!state) {
+        ui.prompts.MsgBox(QStringLiteral("No transfer on these connections is left to resume."));
+        return;
+    }
+    const TransferRequest request = state->request(ui.profile);
+    WindowTransferEvents events(ui, targetList(request.direction, ui));
     transferTables(request, events, observer);
 }
 

@@ -10,7 +10,12 @@ TransferResultView::TransferResultView(QWidget* parent) : QWidget(parent) {
     Line = new QLabel(this);
     Line->setTextFormat(Qt::PlainText);
     Line->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    placeInTwips(*Line, 0, 0, 6180, 360);
+    placeInTwips(*Line, 0, 0, 5040, 360);
+    ResumeButton = new QPushButton(QStringLiteral("Resume"), this);
+    ResumeButton->setFont(buttonFont());
+    ResumeButton->setToolTip(QStringLiteral("Copy the rest of the last transfer that ended early"));
+    placeInTwips(*ResumeButton, 5160, 0, 1080, 360);
+    ResumeButton->setEnabled(false);
     DetailsButton = new QPushButton(QStringLiteral("Details…"), this);
     DetailsButton->setFont(buttonFont());
     placeInTwips(*DetailsButton, 6300, 0, 1500, 360);

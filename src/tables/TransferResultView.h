@@ -34,6 +34,7 @@ public:
     void showDetails();
 
     QLabel* Line;
+    QPushButton* ResumeButton;  // the window enables it when there is something to resume
     QPushButton* DetailsButton;
 
 private:

@@ -1,6 +1,7 @@
 #include "transfer/RowWriter.h"
 #include "connect/Connection.h"
 #include "connect/DbError.h"
+#include "transfer/FailureStorm.h"
 #include "transfer/Transfer.h"
 
 namespace tw {
@@ -27,8 +28,14 @@ public:
     explicit LiteralRowWriter(RowWriterHost& host) : h(host) {}
     void write(std::uint64_t digest) override {
         h.buildInsert();
-        if (h.rowStep([&] { h.sendRowAlone(); }))
-            h.rowAccepted(digest);
+        try {
+            if (h.rowStep([&] { h.sendRowAlone(); }))
+                h.rowAccepted(digest);
+        } catch (const StoppedAtQuestion&) {
+            h.rowsSettled(1);  // refused, and counted before the question
+            throw;
+        }
+        h.rowsSettled(1);
     }
     void flush() override {}
     void abandon() override {}

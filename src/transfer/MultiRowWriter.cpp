@@ -38,6 +38,7 @@ public:
             awaitBatch();
             if (h.rowStep([&] { h.sendRowAlone(); }))
                 h.rowAccepted(digest);
+            h.rowsSettled(1);
             return;
         }
         if (!m_batch.fits(values.size(), limit - m_insertStart.size() - 1))
@@ -108,8 +109,9 @@ private:
             h.target().BeginTrans();
         });
         RowBatch arrived;
+        int i = 0;
         try {
-            for (int i = 0; i < sent.size(); ++i) {
+            for (; i < sent.size(); ++i) {
                 h.statement() = sent.singleRowInsert(m_insertStart, i);
                 if (h.rowStep([&] {
                         if (StatementObserver* o = h.observer())
@@ -122,9 +124,11 @@ private:
             }
         } catch (const StoppedAtQuestion&) {
             h.commitRows(arrived);  // the rows that went in before the answer stay
+            h.rowsSettled(i + 1);   // the row asked about was refused
             throw;
         }
         h.commitRows(arrived);
+        h.rowsSettled(sent.size());
     }
 
     // Waits for the batch in flight, if any, into sent: accepted once
@@ -138,6 +142,7 @@ private:
             m_inFlight.get();
             for (int i = 0; i < sent.size(); ++i)
                 h.rowAccepted(sent.digest(i));
+            h.rowsSettled(sent.size());
             return std::nullopt;
         } catch (const DbError& e) {
             if (m_committing && e.isCommunicationLinkFailure())

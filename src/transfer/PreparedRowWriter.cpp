@@ -3,6 +3,7 @@
 #include "transfer/RowWriter.h"
 #include "transfer/Transfer.h"
 #include <optional>
+#include <utility>
 
 namespace tw {
 
@@ -61,9 +62,10 @@ private:
         if (!m_inTransaction)
             return;
         m_inTransaction = false;
-        m_rowsInTransaction = 0;
+        const int written = std::exchange(m_rowsInTransaction, 0);
         h.commitRows(m_batch);
         m_batch.clear();
+        h.rowsSettled(written);
     }
 
     RowWriterHost& h;

@@ -7,12 +7,12 @@ namespace tw {
 
 ReadAhead::~ReadAhead() { stopReading(); }
 
-void ReadAhead::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
-                     const QString& condition) {
+void ReadAhead::Open(const SourceRead& read, Connection& source, Yield* whileRunning) {
     stopReading();
-    m_stream.Open(table, quote, keyedChunks, source, whileRunning, condition);
+    m_stream.Open(read, source, whileRunning);
     m_open = true;
     m_path = m_stream.path();
+    m_key = m_stream.key();
     m_fields.clear();
     for (int i = 0; i < m_stream.fieldCount(); ++i)
         m_fields.push_back(m_stream.Fields(i));

@@ -20,8 +20,7 @@ public:
     ReadAhead& operator=(const ReadAhead&) = delete;
 
     // Opens the stream here, on the first row; the rest are read ahead.
-    void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
-              const QString& condition = {});
+    void Open(const SourceRead& read, Connection& source, Yield* whileRunning);
     void Close();
     // Both known from the open on, without a look at the stream, which the
     // reading thread may be moving on meanwhile.
@@ -35,6 +34,9 @@ public:
     // read so, before the transfer takes it.
     std::vector<Field>& currentRow() { return m_fields; }
     QString path() const { return m_path; }
+    const ReadKey& key() const { return m_key; }
+    // The current row's key; empty when the rows come in no key order.
+    QStringList currentKey() const { return m_key.of(*this); }
 
 private:
     struct Entry {
@@ -55,6 +57,7 @@ private:
     bool m_eof = true;
     bool m_open = false;
     QString m_path;  // how the stream reads the table
+    ReadKey m_key;   // the order it reads the rows in
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -44,6 +44,9 @@ public:
     virtual void sendRowAlone() = 0;
     virtual void rowAccepted(std::uint64_t digest) = 0;
     virtual void rowSucceeded() = 0;  // a row that went in ends a storm of failures
+    // The next rows written, in the order written, have their fates settled:
+    // committed, or refused and counted.
+    virtual void rowsSettled(int rows) = 0;
     virtual void rowsInDoubt(long long rows, const QString& because) = 0;
     // A COMMIT of rows failed: they fail together; a lost connection ends the transfer.
     virtual void commitFailed(const std::exception& e, int rows) = 0;

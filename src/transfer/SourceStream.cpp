@@ -10,22 +10,6 @@ namespace tw {
 
 namespace {
 
-// A key value written so the server compares it exactly as stored, in any
-// sql_mode: text with a backslash goes as hexadecimal digits.
-QString keyLiteral(const Value& v) {
-    switch (v.kind()) {
-    case Value::Kind::Bytes: return QStringLiteral("X'") + v.toText() + u'\'';
-    case Value::Kind::Boolean: return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case Value::Kind::Integer:
-    case Value::Kind::Unsigned: return v.toText();
-    default: break;
-    }
-    const QString text = v.toText();
-    if (text.contains(u'\\'))
-        return QStringLiteral("_utf8mb4 X'") + QString::fromLatin1(text.toUtf8().toHex()) + u'\'';
-    return u'\'' + QString(text).replace(u'\'', QLatin1String("''")) + u'\'';
-}
-
 // Floating-point keys would not read back as the value stored, so a chunk
 // could begin at its own last row again.
 bool exactKeyType(int sqlType) { return sqlType != SQL_REAL && sqlType != SQL_FLOAT && sqlType != SQL_DOUBLE; }
@@ -62,6 +46,67 @@ QStringList chunkKey(const QString& quotedTable, Connection& source, Yield* whil
     return {};
 }
 
+// The primary key's columns in its order, from the driver's catalogue.
+QStringList primaryKeyOf(const QString& table, Connection& source) {
+    Recordset keys = source.OpenSchema(adSchemaPrimaryKeys, table);
+    std::map<int, QString> columns;
+    for (; !keys.isEOF(); keys.MoveNext())
+        columns[keys.Fields(QStringLiteral("ORDINAL")).Value.toText().toInt()] =
+            keys.Fields(QStringLiteral("COLUMN_NAME")).Value.toText();
+    keys.Close();
+    QStringList names;
+    for (const auto& [place, column] : columns)
+        names << column;
+    return names;
+}
+
+}
+
+// A key value written so the server compares it exactly as stored: for
+// MySQL in any sql_mode, text with a backslash as hexadecimal digits;
+// iAnywhere reads backslash escapes, so its backslashes are doubled.
+QString ReadKey::literal(const Value& v) const {
+    switch (v.kind()) {
+    case Value::Kind::Bytes: return mySqlSyntax ? QStringLiteral("X'") + v.toText() + u'\'' : QStringLiteral("0x") + v.toText();
+    case Value::Kind::Boolean: return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case Value::Kind::Integer:
+    case Value::Kind::Unsigned: return v.toText();
+    default: break;
+    }
+    QString text = v.toText();
+    if (mySqlSyntax && text.contains(u'\\'))
+        return QStringLiteral("_utf8mb4 X'") + QString::fromLatin1(text.toUtf8().toHex()) + u'\'';
+    if (!mySqlSyntax)
+        text.replace(u'\\', QLatin1String("\\\\"));
+    return u'\'' + text.replace(u'\'', QLatin1String("''")) + u'\'';
+}
+
+// MySQL compares rows as a whole; SQL Anywhere takes the comparison column
+// by column: a > x OR (a = x AND b > y).
+QString ReadKey::columnList() const {
+    QStringList quoted;
+    for (const QString& column : columns)
+        quoted << quotedName(column, quote);
+    return quoted.join(QStringLiteral(", "));
+}
+
+QString ReadKey::after(const QStringList& key) const {
+    QStringList quoted;
+    for (const QString& column : columns)
+        quoted << quotedName(column, quote);
+    if (quoted.size() == 1)
+        return quoted.front() + QStringLiteral(" > ") + key.front();
+    if (mySqlSyntax)
+        return u'(' + columnList() + QStringLiteral(") > (") + key.join(QStringLiteral(", ")) + u')';
+    QStringList alternatives;
+    for (qsizetype i = 0; i < quoted.size(); ++i) {
+        QStringList terms;
+        for (qsizetype j = 0; j < i; ++j)
+            terms << quoted[j] + QStringLiteral(" = ") + key[j];
+        terms << quoted[i] + QStringLiteral(" > ") + key[i];
+        alternatives << (terms.size() == 1 ? terms.front() : u'(' + terms.join(QStringLiteral(" AND ")) + u')');
+    }
+    return u'(' + alternatives.join(QStringLiteral(" OR ")) + u')';
 }
 
 QString whereClause(const QString& condition) {
@@ -77,45 +122,58 @@ long long countRows(const QString& table, QChar quote, Connection& source, Yield
     return n;
 }
 
-void SourceStream::Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
-                        const QString& condition) {
+void SourceStream::Open(const SourceRead& read, Connection& source, Yield* whileRunning) {
     m_source = &source;
-    m_select = QStringLiteral("SELECT * FROM ") + quotedName(table, quote);
-    m_condition = condition;
-    m_keyColumns.clear();
-    m_keyFields.clear();
+    m_select = QStringLiteral("SELECT * FROM ") + quotedName(read.table, read.quote);
+    m_condition = read.condition;
+    m_chunks = read.keyedChunks;
+    m_quote = read.quote;
     m_lastKey.clear();
     m_ended = false;
-    if (keyedChunks)
-        for (const QString& column : chunkKey(quotedName(table, quote), source, whileRunning))
-            m_keyColumns << quotedName(column, quote);
+    if (findKey(read.table, source, whileRunning) && !read.after.isEmpty()) {
+        if (m_chunks)
+            m_lastKey = read.after;
+        else
+            m_condition = (m_condition.isEmpty() ? QString() : u'(' + m_condition + QStringLiteral(") AND ")) +
+                          m_key.after(read.after);
+    }
     openChunk(whileRunning);
-    if (m_keyColumns.isEmpty())
-        return;
-    for (const QString& column : m_keyColumns) {
-        const QString bare = column.mid(1, column.size() - 2).replace(QString(2, quote), QString(quote));
-        for (int i = 0; i < fieldCount(); ++i)
-            if (Fields(i).Name.compare(bare, Qt::CaseInsensitive) == 0 && exactKeyType(Fields(i).sqlType))
-                m_keyFields.push_back(i);
+}
+
+// The key the rows are read in the order of: for chunks the primary key or
+// a unique key on NOT NULL columns, else the primary key. Its columns'
+// types are learnt from a SELECT that reads no row. False for none.
+bool SourceStream::findKey(const QString& table, Connection& source, Yield* whileRunning) {
+    m_key = ReadKey{.columns = {}, .fields = {}, .mySqlSyntax = m_chunks, .quote = m_quote};
+    const QStringList names = m_chunks ? chunkKey(quotedName(table, m_quote), source, whileRunning)
+                                       : primaryKeyOf(table, source);
+    if (names.isEmpty())
+        return false;
+    Recordset shape;
+    shape.Open(m_select + QStringLiteral(" WHERE 1 = 0"), source, -1, -1, whileRunning);
+    for (const QString& name : names)
+        for (int i = 0; i < shape.fieldCount(); ++i)
+            if (shape.Fields(i).Name.compare(name, Qt::CaseInsensitive) == 0 && exactKeyType(shape.Fields(i).sqlType))
+                m_key.fields.push_back(i);
+    shape.Close();
+    // A key that cannot be compared exactly: the table is read in no order.
+    if (m_key.fields.size() != size_t(names.size())) {
+        m_key.fields.clear();
+        return false;
     }
-    if (m_keyFields.size() != size_t(m_keyColumns.size())) {
-        // A key that cannot be compared exactly: read the table whole.
-        m_rows.Close();
-        m_keyColumns.clear();
-        m_keyFields.clear();
-        openChunk(whileRunning);
-    }
+    m_key.columns = names;
+    return true;
 }
 
 QString SourceStream::chunkSql() const {
-    if (m_keyColumns.isEmpty())
+    if (!m_key.exists())
         return m_select + whereClause(m_condition);
-    const QString keys = m_keyColumns.join(QStringLiteral(", "));
+    const QString keys = m_key.columnList();
+    if (!m_chunks)
+        return m_select + whereClause(m_condition) + QStringLiteral(" ORDER BY ") + keys;
     QString sql = m_select;
     if (!m_lastKey.isEmpty()) {
-        const QString after = m_keyColumns.size() == 1
-                                  ? keys + QStringLiteral(" > ") + m_lastKey.front()
-                                  : u'(' + keys + QStringLiteral(") > (") + m_lastKey.join(QStringLiteral(", ")) + u')';
+        const QString after = m_key.after(m_lastKey);
         sql += m_condition.isEmpty() ? QStringLiteral(" WHERE ") + after
                                      : whereClause(m_condition) + QStringLiteral(" AND ") + after;
     } else {
@@ -130,13 +188,10 @@ void SourceStream::openChunk(Yield* whileRunning) {
 }
 
 void SourceStream::MoveNext() {
-    if (!m_keyColumns.isEmpty() && !m_rows.isEOF()) {
-        m_lastKey.clear();
-        for (int i : m_keyFields)
-            m_lastKey << keyLiteral(Fields(i).Value);
-    }
+    if (m_chunks && m_key.exists() && !m_rows.isEOF())
+        m_lastKey = m_key.of(m_rows);
     m_rows.MoveNext();
-    if (m_keyColumns.isEmpty() || !m_rows.isEOF()) {
+    if (!m_chunks || !m_key.exists() || !m_rows.isEOF()) {
         ++m_rowsInChunk;
         return;
     }
@@ -159,8 +214,10 @@ void SourceStream::Close() {
 }
 
 QString SourceStream::path() const {
-    if (m_keyColumns.isEmpty())
+    if (!m_key.exists())
         return QStringLiteral("as one result");
+    if (!m_chunks)
+        return QStringLiteral("in key order, as one result");
     return QStringLiteral("in key order, ") + QLocale(QLocale::English).toString(chunkRows) + QStringLiteral(" rows a chunk");
 }
 

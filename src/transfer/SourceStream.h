@@ -9,20 +9,55 @@ namespace tw {
 class Connection;
 class Yield;
 
+// Which rows of a source table are read, and how.
+struct SourceRead {
+    QString table;
+    QChar quote;
+    // The source understands MySQL's row comparisons and LIMIT: a table
+    // with a key is read in chunks. Otherwise one SELECT, ordered by the
+    // primary key where there is one.
+    bool keyedChunks = false;
+    QString condition;  // what the rows read must meet, in the source's SQL; empty for all
+    QStringList after;  // the read starts after the row of this key (its literals); empty for the first row
+};
+
+// The key a table's rows are read in the order of, and how its values are
+// written into the source's SQL so that it reads them back exactly.
+struct ReadKey {
+    QStringList columns;      // as the catalogue names them; empty for no order
+    std::vector<int> fields;  // their places in the row
+    bool mySqlSyntax = false;
+    QChar quote;
+
+    bool exists() const { return !columns.isEmpty(); }
+    // The columns quoted, for a SELECT or an ORDER BY: "a", "b"
+    QString columnList() const;
+    QString literal(const Value& v) const;
+    // The rows after the one of this key, in the source's SQL.
+    QString after(const QStringList& key) const;
+    // A row's key as literals: a row set's current row, or a source read ahead.
+    template <typename Row>
+    QStringList of(const Row& row) const {
+        QStringList key;
+        for (int i : fields)
+            key << literal(row.Fields(i).Value);
+        return key;
+    }
+};
+
 // Reads a source table from its first row to its last without holding it
 // whole. A MySQL table with a primary key, or a unique key on NOT NULL
 // columns, is read in key order a chunk at a time, since MariaDB's driver
 // keeps each result whole on the client; any other table is read by one
-// SELECT, which a driver with a forward-only cursor streams. The read ends
-// at the end of the data, however many rows the table held when counted.
+// SELECT, which a driver with a forward-only cursor streams, in the order of
+// its primary key when it has one. Read in key order, a copy knows where it
+// stopped and can go on from there. The read ends at the end of the data,
+// however many rows the table held when counted.
 class SourceStream {
 public:
     static constexpr int chunkRows = 10000;
 
-    // keyedChunks: the source understands MySQL's row comparisons and LIMIT.
-    // condition: what the rows read must meet, in the source's SQL; empty for all.
-    void Open(const QString& table, QChar quote, bool keyedChunks, Connection& source, Yield* whileRunning,
-              const QString& condition = {});
+    void Open(const SourceRead& read, Connection& source, Yield* whileRunning);
     void Close();
     bool isOpen() const { return m_rows.isOpen(); }
 
@@ -35,10 +70,13 @@ public:
     const Field& Fields(int index) const { return m_rows.Fields(index); }
 
     // How the table was read, for the account: "in key order, 10,000 rows
-    // a chunk" or "as one result".
+    // a chunk", "in key order, as one result" or "as one result".
     QString path() const;
+    // The key the rows come in the order of.
+    const ReadKey& key() const { return m_key; }
 
 private:
+    bool findKey(const QString& table, Connection& source, Yield* whileRunning);
     QString chunkSql() const;
     void openChunk(Yield* whileRunning);
 
@@ -46,8 +84,9 @@ private:
     Connection* m_source = nullptr;
     QString m_select;              // SELECT * FROM the table
     QString m_condition;           // on the rows read; empty for all
-    QStringList m_keyColumns;      // quoted; empty when the table is read whole
-    std::vector<int> m_keyFields;  // their places in the row
+    bool m_chunks = false;         // read in chunks, else as one result
+    QChar m_quote;
+    ReadKey m_key;
     QStringList m_lastKey;         // the last row's key values as literals
     long long m_rowsInChunk = 0;
     bool m_ended = false;  // a chunk failed to open

@@ -5,6 +5,8 @@
 #include "connect/Recordset.h"
 #include "base/Guard.h"
 #include "transfer/FailureStorm.h"
+#include "transfer/ResumeStart.h"
+#include "transfer/ResumeState.h"
 #include "transfer/RowBatch.h"
 #include "transfer/RowDigest.h"
 #include "transfer/RowWriter.h"
@@ -17,6 +19,7 @@
 #include <QScopeGuard>
 #include <QStringList>
 #include <cmath>
+#include <deque>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -57,8 +60,30 @@ long long largestPacket(Connection& mysql) {
 
 
 const QString keptOriginal = QStringLiteral("kept as it was, ");
-// What an existing table gets besides the question's Yes and No.
-constexpr int skipAnswer = -1, appendAnswer = -2, failAnswer = -3;
+// What an existing table gets besides the question's Yes and No; and a
+// table a resumed transfer goes on with.
+constexpr int skipAnswer = -1, appendAnswer = -2, failAnswer = -3, goOnAnswer = -4;
+
+int answerFor(ResumeTable::Plan plan) {
+    switch (plan) {
+    case ResumeTable::Plan::Create: return 0;
+    case ResumeTable::Plan::Replace: return MsgAnswer::Yes;
+    case ResumeTable::Plan::Append: return appendAnswer;
+    case ResumeTable::Plan::GoOn: break;
+    }
+    return goOnAnswer;
+}
+
+// What a resumed transfer does with a table not begun; none for one left alone.
+std::optional<ResumeTable::Plan> planFor(int answer) {
+    switch (answer) {
+    case 0: return ResumeTable::Plan::Create;
+    case MsgAnswer::Yes: return ResumeTable::Plan::Replace;
+    case appendAnswer: return ResumeTable::Plan::Append;
+    case goOnAnswer: return ResumeTable::Plan::GoOn;
+    default: return std::nullopt;
+    }
+}
 const QString lostWhileSending = QStringLiteral("the connection was lost while it was being sent");
 
 QString messageOf(const std::exception& e) {
@@ -99,9 +124,18 @@ public:
         } catch (const TransferEnds&) {
         } catch (const StopRequested&) {
             m_account.stopped = true;
+        } catch (const ProgramEnding&) {
+            // Nothing more is sent or shown; what is left is kept for Resume.
+            m_account.stopped = true;
+            keepResumeState();
+            throw;
         }
         end();
         m_account.seconds = double(m_clock.nsecsElapsed() - m_prompts.waitedNs()) / 1e9;
+        if (const QString problem = keepResumeState(); !problem.isEmpty())
+            m_prompts.MsgBox(QStringLiteral("What is left of this transfer could not be kept, so it cannot be resumed: ") +
+                                 problem,
+                             MsgStyle::Exclamation, {});
         keepInLog();
         events.transferEnded(m_account);
     }
@@ -115,6 +149,35 @@ private:
                                             "are not kept in it: ") +
                                  problem,
                              MsgStyle::Exclamation, {});
+    }
+
+    // A transfer that ended early keeps what is left of it for Resume: the
+    // table it was copying, where it can go on, and the tables it did not
+    // reach, with what was decided for them. Any other leaves nothing.
+    // Empty when it was kept, else why not.
+    QString keepResumeState() {
+        ResumeState state{.direction = d.description,
+                          .connections = TransferLog::connections(r.profile),
+                          .options = r.options,
+                          .tables = {}};
+        const size_t looked = m_account.tables.size();
+        const bool early = m_account.stopped || !m_account.endedEarly.isEmpty();
+        for (size_t i = looked == 0 ? 0 : looked - 1; early && i < m_answers.size(); ++i) {
+            const QString& name = r.tables[qsizetype(i)];
+            const bool current = i + 1 == looked;
+            if (!current)
+                m_account.notReached << name;
+            if (current && table().resumeFrom) {
+                state.tables.push_back({name, ResumeTable::Plan::GoOn, *table().resumeFrom});
+            } else if (!current || m_startsOver) {
+                // A replacement begun again starts over; the original still stands.
+                const int answer = current && m_answers[i] == goOnAnswer ? MsgAnswer::Yes : m_answers[i];
+                if (const std::optional<ResumeTable::Plan> plan = planFor(answer))
+                    state.tables.push_back({name, *plan, *plan == ResumeTable::Plan::GoOn ? r.resuming[i].point : ResumePoint{}});
+            }
+        }
+        m_account.resumable = !state.tables.empty();
+        return m_account.resumable ? state.save() : ResumeState::clear();
     }
 
     // A numbered step; a lost connection ends the transfer after its box.
@@ -259,11 +322,11 @@ private:
             for (qsizetype i = 0, n = r.entriesLookedAt >= 0 ? r.entriesLookedAt : names.size(); i < n; ++i)
                 yieldAt(L.tableYield);
         m_tablesSelected = int(names.size());
-        std::vector<int> answers;
+        const bool resuming = !r.resuming.empty();
         for (qsizetype i = 0; i < names.size(); ++i)
-            answers.push_back(decide(names[i], names.first(i)));
+            m_answers.push_back(resuming ? answerFor(r.resuming[size_t(i)].plan) : decide(names[i], names.first(i)));
         for (qsizetype i = 0; i < names.size(); ++i)
-            copyTable(names[i], answers[size_t(i)]);
+            copyTable(names[i], m_answers[size_t(i)], m_answers[size_t(i)] == goOnAnswer ? &r.resuming[size_t(i)].point : nullptr);
     }
 
     // 0 for a table the target does not hold, nor will once the tables
@@ -291,7 +354,7 @@ private:
         return answer;
     }
 
-    void copyTable(const QString& name, int answer) {
+    void copyTable(const QString& name, int answer, const ResumePoint* resume) {
         m_account.tables.emplace_back();
         table().name = name;
         m_storm.newTable();
@@ -303,16 +366,35 @@ private:
             table().seconds = double(clock.nsecsElapsed() - (m_prompts.waitedNs() - waitedBefore)) / 1e9;
             events.tableEnded(table());
         });
+        m_startsOver = false;
         try {
-            copyTableRows(name, answer);
+            copyTableRows(name, answer, resume);
         } catch (const StopRequested&) {
-            if (table().copied() && !m_created)
+            endedBeforeRows(resume);
+            if (table().copied() && !m_created && !resume)
                 table().skipped = QStringLiteral("stopped before it was created");
+            throw;
+        } catch (const TransferEnds&) {
+            endedBeforeRows(resume);
+            throw;
+        } catch (const ProgramEnding&) {
+            endedBeforeRows(resume);
             throw;
         }
     }
 
-    void copyTableRows(const QString& name, int answer) {
+    // Ended before its rows began: a table resumed is where it was; any
+    // other begins again.
+    void endedBeforeRows(const ResumePoint* resume) {
+        if (table().resumeFrom || !table().cannotResume.isEmpty())
+            return;
+        if (resume)
+            table().resumeFrom = *resume;
+        else if (!m_created)
+            m_startsOver = true;
+    }
+
+    void copyTableRows(const QString& name, int answer, const ResumePoint* resume) {
         m_created = false;
         if (answer == MsgAnswer::No || answer == skipAnswer || answer == failAnswer) {
             table().skipped = answer == skipAnswer   ? QStringLiteral("kept as it is: it exists in the target")
@@ -325,24 +407,52 @@ private:
         // into a table that was not ours to fill. A table that replaces
         // another is filled beside it under a name of its own, and takes the
         // original's place only once its rows are in: until then the
-        // original stands, whatever happens to the copy.
-        const bool replacing = answer == MsgAnswer::Yes;
-        const QString into = replacing ? replacementName(name) : name;
+        // original stands, whatever happens to the copy. A resumed table
+        // goes on in the table it was copied into, created already.
+        const bool replacing = resume ? !resume->replaces.isEmpty() : answer == MsgAnswer::Yes;
+        const bool appending = resume ? resume->appended : answer == appendAnswer;
+        const bool listedAlready = appending || resume;
+        const QString into = resume ? resume->into : replacing ? replacementName(name) : name;
+        m_carried = resume ? *resume : ResumePoint{};
+        ResumeStart start{.after = {}, .inDoubtArrived = 0, .rest = r.options.where, .through = {}};
+        if (resume && !settleRowsInDoubt(name, *resume, start))
+            return;
+        m_expected.clear();
+        // Before the read begins: the read ahead has the source's connection.
+        if (m_verifies && !start.through.isEmpty() && !appending)
+            expectRowsCopiedBefore(name, start.through);
         // Counted first for the bar; the read itself goes on to the end of
         // the data, whatever the count.
         if (!step(L.openReader, [&] {
-                m_rowCount = countRows(name, d.source.quote, *m_source, &m_yield, r.options.where);
-                m_reader->Open(name, d.source.quote, d.source.readsKeyChunks, *m_source, &m_yield, r.options.where);
+                m_rowCount = countRows(name, d.source.quote, *m_source, &m_yield, start.rest);
+                m_reader->Open({.table = name,
+                                .quote = d.source.quote,
+                                .keyedChunks = d.source.readsKeyChunks,
+                                .condition = r.options.where,
+                                .after = start.after},
+                               *m_source, &m_yield);
                 table().readPath = m_reader->path();
             })) {
-            table().skipped = (replacing ? keptOriginal : QString()) + QStringLiteral("SELECT failed: ") + m_lastFailure;
+            table().skipped = (replacing && !resume ? keptOriginal : QString()) + QStringLiteral("SELECT failed: ") + m_lastFailure;
             return;
         }
-        const bool appending = answer == appendAnswer;
-        const QString insertStart = appending ? prepareAppend(name)
-                                              : QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) +
-                                                    QLatin1String(" VALUES(");
-        if (appending ? insertStart.isEmpty() : !createTable(into)) {
+        if (resume && m_reader->key().columns != resume->keyColumns) {
+            table().cannotResume = QStringLiteral("the source's key is no longer ") + resume->keyColumns.join(QStringLiteral(", "));
+            table().skipped = QStringLiteral("cannot resume: ") + table().cannotResume;
+            step(L.closeReader, [&] { m_reader->Close(); });
+            return;
+        }
+        m_rowsBefore = m_carried.rowsBefore;
+        QString insertStart;
+        if (appending) {
+            insertStart = prepareAppend(into);
+        } else if (resume) {
+            columnTypes();
+            insertStart = QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) + QLatin1String(" VALUES(");
+        } else if (createTable(into)) {
+            insertStart = QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) + QLatin1String(" VALUES(");
+        }
+        if (insertStart.isEmpty()) {
             table().skipped = (appending   ? QStringLiteral("its columns could not be read: ")
                                : replacing ? keptOriginal + QStringLiteral("its replacement could not be created: ")
                                            : QStringLiteral("CREATE TABLE failed: ")) +
@@ -350,9 +460,12 @@ private:
             step(L.closeReader, [&] { m_reader->Close(); });
             return;
         }
+        if (resume)
+            m_rowsBefore = resume->rowsBefore;  // the append's count took the rows copied so far as well
         m_created = true;
-        m_expected.clear();
         m_insertStart = insertStart;
+        m_unsettledKeys.clear();
+        m_settledKey = start.after;
         m_writer = !m_fast                   ? literalRowWriter(*this)
                    : d.target.multiRowInsert ? multiRowWriter(*this, insertStart)
                                              : preparedRowWriter(*this);
@@ -363,25 +476,103 @@ private:
             m_writer->settleAfterLoss();
             if (replacing)
                 table().replacement = QStringLiteral("the original kept; the rows copied so far are in ") + into;
-            finishTable(name, !replacing && !appending);  // the table and the rows committed so far are there
+            noteResumePoint(into, replacing ? name : QString(), appending);
+            finishTable(name, !replacing && !listedAlready);  // the table and the rows committed so far are there
             throw;
         } catch (const StoppedAtQuestion&) {
             m_writer->abandon();
-            abandonReplacement(replacing, into);
-            finishTable(name, !replacing && !appending);
+            stopped(replacing, appending, listedAlready, name, into);
             throw;
         } catch (const StopRequested&) {
             m_writer->flush();  // what was read before the Stop is kept
-            abandonReplacement(replacing, into);
-            finishTable(name, !replacing && !appending);
+            stopped(replacing, appending, listedAlready, name, into);
+            throw;
+        } catch (const ProgramEnding&) {
+            // Nothing more is sent: every row not known to be settled is in
+            // doubt, and Resume settles it from what the target holds.
+            noteResumePoint(into, replacing ? name : QString(), appending);
+            if (table().resumeFrom)
+                table().resumeFrom->rowsInDoubt += qsizetype(m_unsettledKeys.size());
             throw;
         }
         const bool inPlace = !replacing || swapIn(name, into);
-        finishTable(name, inPlace && !appending);  // an appended table is listed already
+        finishTable(name, inPlace && (replacing || !listedAlready));  // an appended or resumed table is listed already
         if (m_verifies && appending)
             verifyAppended(name);
         else if (m_verifies && inPlace)
             verify(name);
+    }
+
+    // A copy stopped keeps the rows settled so far and says where Resume
+    // goes on; a replacement goes, and begins again on Resume.
+    void stopped(bool replacing, bool appending, bool listedAlready, const QString& name, const QString& into) {
+        if (!replacing || !abandonReplacement(into))
+            noteResumePoint(into, replacing ? name : QString(), appending);
+        else
+            m_startsOver = true;
+        finishTable(name, !replacing && !listedAlready);
+    }
+
+    // A resumed table: the rows in doubt are settled from what the target
+    // holds, and the account says where the copy goes on. False, with the
+    // reason in the account, when it cannot go on.
+    bool settleRowsInDoubt(const QString& name, const ResumePoint& point, ResumeStart& start) {
+        QString refused;
+        const bool settled = step(L.openReader, [&] {
+            try {
+                start = resumeStart(point, name, r.options.where, d.source, *m_source, d.target, *m_target, &m_yield);
+            } catch (const ResumeRefused& e) {
+                refused = QString::fromUtf8(e.what());
+            }
+        });
+        if (!settled || !refused.isEmpty()) {
+            table().cannotResume = settled ? refused : m_lastFailure;
+            table().skipped = QStringLiteral("cannot resume: ") + table().cannotResume;
+            return false;
+        }
+        m_carried.rowsAccepted += start.inDoubtArrived;
+        table().resumed = start.after.isEmpty() ? QStringLiteral("resumed from the first row")
+                                                : QStringLiteral("resumed after ") + point.keyColumns.join(QStringLiteral(", ")) +
+                                                      QStringLiteral(" = ") + start.after.join(QStringLiteral(", "));
+        if (point.rowsInDoubt > 0)
+            table().resumed += QStringLiteral("; of %1 rows in doubt, %2 were in the target").arg(point.rowsInDoubt).arg(start.inDoubtArrived);
+        return true;
+    }
+
+    // Where a copy that ended early can go on: after the last row whose
+    // fate is settled, when the source is read in the order of a key.
+    void noteResumePoint(const QString& into, const QString& replaces, bool appended) {
+        const ReadKey& key = m_reader->key();
+        if (!key.exists()) {
+            table().cannotResume = QStringLiteral("no key to continue from");
+            return;
+        }
+        table().resumeFrom = ResumePoint{.into = into,
+                                         .replaces = replaces,
+                                         .appended = appended,
+                                         .keyColumns = key.columns,
+                                         .lastKey = m_settledKey,
+                                         .rowsBefore = m_rowsBefore,
+                                         .rowsAccepted = m_carried.rowsAccepted + table().rowsAccepted,
+                                         .rowsRefused = m_carried.rowsRefused + table().rowsFailed,
+                                         .rowsInDoubt = table().rowsInDoubt};
+    }
+
+    // The check of a resumed table covers the whole table: the source's rows
+    // copied before count as expected.
+    void expectRowsCopiedBefore(const QString& name, const QString& through) {
+        step(L.openReader, [&] {
+            SourceStream before;
+            before.Open({.table = name, .quote = d.source.quote, .keyedChunks = d.source.readsKeyChunks, .condition = through, .after = {}},
+                        *m_source, &m_yield);
+            for (long long row = 1; !before.isEOF(); ++row) {
+                if (row % 256 == 0)
+                    checkIn();
+                m_expected.add(RowDigests::digestOf(before));
+                before.MoveNext();
+            }
+            before.Close();
+        });
     }
 
     // A name beside the original's for its replacement while it is filled;
@@ -397,14 +588,15 @@ private:
     }
 
     // A replacement stopped before its rows were all in goes; the original stays.
-    void abandonReplacement(bool replacing, const QString& into) {
-        if (!replacing)
-            return;
+    // False when it could not be dropped.
+    bool abandonReplacement(const QString& into) {
         m_writer.reset();
-        if (send(L.drop, QStringLiteral("DROP TABLE ") + quotedName(into, d.target.quote)))
+        if (send(L.drop, QStringLiteral("DROP TABLE ") + quotedName(into, d.target.quote))) {
             table().replacement = QStringLiteral("stopped: the original kept, its unfinished replacement dropped");
-        else
-            table().replacement = QStringLiteral("stopped: the original kept; the rows copied so far are in ") + into;
+            return true;
+        }
+        table().replacement = QStringLiteral("stopped: the original kept; the rows copied so far are in ") + into;
+        return false;
     }
 
     // The original goes and the full replacement takes its name; false,
@@ -535,6 +727,8 @@ private:
             if (readable) {
                 if (m_observer)
                     m_observer->rowRead(m_reader->currentRow());
+                if (m_reader->key().exists())
+                    m_unsettledKeys.push_back(m_reader->currentKey());
                 m_writer->write(digestForCheck());
             }
             if (m_meter.rowDone(table().rowsRead))
@@ -602,6 +796,12 @@ private:
     bool insertStep(const std::function<void()>& body) override { return step(L.executeInsert, body); }
     bool rowStep(const std::function<void()>& body) override { return rowStep(L.executeInsert, body); }
     void rowSucceeded() override { m_storm.rowSucceeded(); }
+    void rowsSettled(int rows) override {
+        for (; rows > 0 && !m_unsettledKeys.empty(); --rows) {
+            m_settledKey = std::move(m_unsettledKeys.front());
+            m_unsettledKeys.pop_front();
+        }
+    }
     void rowsInDoubt(long long rows, const QString& because) override { table().rowsLostInDoubt(rows, because); }
 
     // A lost connection ends the transfer after its one box, as a step's does.
@@ -689,7 +889,9 @@ private:
                 back.MoveNext();
             }
             back.Close();
-            v.rowsDiffering = m_expected.rowsDifferingFrom(arrived);
+            // Rows the target refused before a resume are among the source's
+            // rows copied before, and not in the target.
+            v.rowsDiffering = std::max(0LL, m_expected.rowsDifferingFrom(arrived) - m_carried.rowsRefused);
         } catch (const Interrupted&) {
             throw;
         } catch (const std::exception& e) {
@@ -697,7 +899,8 @@ private:
             v.problem = QStringLiteral("reading the copy back failed: ") + messageOf(e);
             return;
         }
-        const TableProfile profile(m_sourceFields, d.source.profile, targetFields, d.target.profile, table().rowsFailed);
+        const TableProfile profile(m_sourceFields, d.source.profile, targetFields, d.target.profile,
+                                   table().rowsFailed + m_carried.rowsRefused);
         std::vector<Value> sourceFigures, targetFigures;
         if (!profileOf(*m_source, profile.sourceQuery(name, r.options.where), sourceFigures, QStringLiteral("the source")) ||
             !profileOf(*m_target, profile.targetQuery(name), targetFigures, QStringLiteral("the target")))
@@ -715,9 +918,10 @@ private:
         Verification& v = table().verification;
         try {
             const long long grown = countRows(name, d.target.quote, *m_target, &m_yield) - m_rowsBefore;
-            v.result = grown == table().rowsAccepted ? Verification::Result::Verified : Verification::Result::Differs;
+            const long long accepted = m_carried.rowsAccepted + table().rowsAccepted;
+            v.result = grown == accepted ? Verification::Result::Verified : Verification::Result::Differs;
             v.notCompared = QStringLiteral("appended: only the target's row count was compared");
-            if (grown != table().rowsAccepted)
+            if (grown != accepted)
                 v.profileDifferences << QStringLiteral("the target grew by %1 rows").arg(grown);
         } catch (const Interrupted&) {
             throw;
@@ -815,6 +1019,13 @@ private:
     ExistingTable m_existing = ExistingTable::Ask;
     bool m_fast = false;     // fast copy: rows in batches inside transactions
     QString m_insertStart;   // the current table's INSERT up to its values
+    std::vector<int> m_answers;  // by table: what is done with it, decided before the first row
+    // The keys of rows given to the writer whose fate is not yet settled,
+    // in order, and the last settled row's: where a resumed copy goes on.
+    std::deque<QStringList> m_unsettledKeys;
+    QStringList m_settledKey;
+    ResumePoint m_carried;      // what earlier runs of a resumed table accounted for
+    bool m_startsOver = false;  // the current table ended early, leaving nothing a resumed copy goes on with
     // How the rows are written; after the connections, so it goes before them.
     std::unique_ptr<RowWriter> m_writer;
 };

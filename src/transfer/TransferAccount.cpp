@@ -112,6 +112,8 @@ QString TableAccount::text() const {
         text += QStringLiteral(", ") + count(rowsInDoubt) + QStringLiteral(" in doubt (") + inDoubtBecause + u')';
     if (!readFailure.isEmpty())
         text += QStringLiteral("; the read failed after ") + rows(rowsRead) + QStringLiteral(": ") + readFailure;
+    if (!resumed.isEmpty())
+        text += QStringLiteral("; ") + resumed;
     text += QStringLiteral("; ") + verificationText(*this) + QStringLiteral("; ") + secondsText(seconds);
     if (seconds > 0)
         text += QStringLiteral(", ") + count((long long)(double(rowsRead) / seconds)) + QStringLiteral(" rows/s");
@@ -125,8 +127,16 @@ QString TableAccount::text() const {
         text += QStringLiteral("; appended to the existing table");
     if (!columnsNotSent.isEmpty())
         text += QStringLiteral("; not in the target, so not sent: ") + columnsNotSent.join(QStringLiteral(", "));
+    if (resumeFrom)
+        text += QStringLiteral("; Resume goes on ") +
+                (resumeFrom->lastKey.isEmpty() ? QStringLiteral("from its first row")
+                                               : QStringLiteral("after ") + resumeFrom->keyColumns.join(QStringLiteral(", ")) +
+                                                     QStringLiteral(" = ") + resumeFrom->lastKey.join(QStringLiteral(", ")));
+    if (!cannotResume.isEmpty())
+        text += QStringLiteral("; cannot resume: ") + cannotResume;
     return text;
 }
+
 
 QString TransferAccount::details() const {
     QString text = QStringLiteral("Transfer ") + direction + (fastCopy ? QStringLiteral(" (fast copy)") : QString()) +
@@ -141,6 +151,10 @@ QString TransferAccount::details() const {
     }
     if (!endedEarly.isEmpty())
         text += QStringLiteral("\n\nEnded early: ") + endedEarly;
+    if (!notReached.isEmpty())
+        text += QStringLiteral("\nNot reached: ") + notReached.join(QStringLiteral(", "));
+    if (resumable)
+        text += QStringLiteral("\nResume copies the rest.");
     return text + u'\n';
 }
 

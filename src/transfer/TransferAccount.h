@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace tw {
@@ -16,6 +17,21 @@ struct Verification {
     QStringList profileDifferences;  // "column f: 1 NULL in the source, 4 in the target"
     QString notCompared;             // what of the profiles could not be compared, and why
     QString problem;                 // why it could not be checked
+};
+
+// Where a table's copy that ended early can go on. The source is read in
+// the order of its key, and every row up to the one of lastKey has its fate
+// settled: committed, or refused and counted.
+struct ResumePoint {
+    QString into;        // the target table the rows go into
+    QString replaces;    // the table into takes the place of once its rows are in; empty for none
+    bool appended = false;  // into held rows of its own before the copy
+    QStringList keyColumns;  // the source's key, in its order
+    QStringList lastKey;     // the key's literals in the source's SQL; empty when no row is settled
+    long long rowsBefore = 0;    // into's rows before the copy
+    long long rowsAccepted = 0;  // rows into accepted up to lastKey, over every run
+    long long rowsRefused = 0;   // rows it refused up to lastKey
+    long long rowsInDoubt = 0;   // rows sent after lastKey whose fate is not known
 };
 
 // What happened to one table of a transfer.
@@ -37,6 +53,9 @@ struct TableAccount {
     long long rowsInDoubt = 0;
     QString inDoubtBecause;
     QString readFailure;  // why the source could not be read to its end
+    std::optional<ResumePoint> resumeFrom;  // ended early where a resumed copy can go on
+    QString cannotResume;  // ended early, and why a resumed copy cannot go on
+    QString resumed;       // a resumed copy: where it went on, and what became of the rows in doubt
     Verification verification;
     double seconds = 0;
 
@@ -56,6 +75,10 @@ struct TransferAccount {
     bool fastCopy = false;    // rows went in batches inside transactions
     bool stopped = false;     // by the user
     QString endedEarly;       // the reason a lost connection ended it
+    QStringList notReached;   // tables it ended before, in their order
+    // It ended early, leaving something a resumed copy does: kept in the
+    // resume state.
+    bool resumable = false;
     double seconds = 0;
 
     // One line: "3 tables, 47,301 rows copied and verified in 12.4 s".

@@ -18,6 +18,8 @@ public:
     // True the first time it is asked in this process: a log that cannot
     // be written is told once, not after every transfer.
     static bool firstTrouble();
+    // Both connections, a line each, without the password.
+    static QString connections(const ProfileFields& profile);
     // The entry as it is written.
     static QString entry(const TransferRequest& request, const TransferAccount& account);
 };

@@ -1,7 +1,9 @@
 #pragma once
 #include "connect/ConnectionProfile.h"
 #include "transfer/ExistingTable.h"
+#include "transfer/TransferAccount.h"
 #include <QStringList>
+#include <vector>
 
 namespace tw {
 
@@ -13,6 +15,19 @@ struct TransferOptions {
     bool verifies = true;   // each copied table read back and checked
     ExistingTable existing = ExistingTable::Ask;
     QString where;  // a condition the source rows of every table must meet; empty for all rows
+};
+
+// A table of a transfer that ended early, as a resumed transfer takes it up.
+struct ResumeTable {
+    enum class Plan {
+        Create,   // not begun: created and filled
+        Replace,  // not begun: replaces the table the target holds
+        Append,   // not begun: appended to the table the target holds
+        GoOn,     // begun: the rest of its rows go into the same table
+    };
+    QString name;
+    Plan plan = Plan::Create;
+    ResumePoint point;  // GoOn's
 };
 
 // A transfer as the window or the command line asks for it: which way, the
@@ -29,6 +44,9 @@ struct TransferRequest {
     // told, and the caller's loop runs once per entry looked at.
     bool nothingChosen = false;
     int entriesLookedAt = -1;  // -1: once per table
+    // A resumed transfer: each table's plan, decided by the transfer it
+    // takes up, in the order of tables; nothing is asked.
+    std::vector<ResumeTable> resuming;
 };
 
 }

@@ -180,7 +180,8 @@ TEST_F(CommandLineOnlyTest, AUsageErrorIsExitTwoAndNamesWhatIsWrong) {
         {{"copy", "--to", "iany"}, "copy needs either --tables"},
         {{"copy", "--to", "iany", "--all", "--existing", "ask"}, "--existing takes replace, append, skip or fail"},
         {{"copy", "--to", "iany", "--all", "--password", "x"}, "the password does not come from the command line"},
-        {{"list", "oracle"}, "list takes mysql or iany"}};
+        {{"list", "oracle"}, "list takes mysql or iany"},
+        {{"copy", "--resume", "--to", "iany"}, "--resume takes the tables and options of the transfer it resumes"}};
     for (const auto& [arguments, named] : cases) {
         const Finished f = program.run(arguments);
         EXPECT_EQ(f.code, 2) << arguments.join(' ').toStdString();
@@ -265,7 +266,7 @@ TEST_F(CommandLineOnlyTest, ALogThatCannotBeWrittenIsToldAndTheCopyGoesOn) {
     EXPECT_EQ(targetRows("a").size(), 1u);
 }
 
-TEST_F(CommandLineOnlyTest, SigintStopsTheCopyWithAnIntactPrefixAndExitThree) {
+TEST_F(CommandLineOnlyTest, SigintStopsTheCopyWithAnIntactPrefixAndExitThreeAndResumeCopiesTheRest) {
     rig.mysql.exec("CREATE TABLE big (id INT PRIMARY KEY, w VARCHAR(20))");
     rig.mysql.exec("INSERT INTO big SELECT seq, CONCAT('row ', seq) FROM seq_1_to_200000");
 
@@ -296,6 +297,22 @@ TEST_F(CommandLineOnlyTest, SigintStopsTheCopyWithAnIntactPrefixAndExitThree) {
     EXPECT_EQ(shape.at(0).at(1).toDouble(), 1);
     EXPECT_EQ(shape.at(0).at(2).toDouble(), double(accepted));
     EXPECT_EQ(shape.at(0).at(3).toLongLong(), accepted);
+    EXPECT_TRUE(f.json()["resumable"].toBool());
+
+    const Finished other = program.run({"copy", "--resume", "--database", "tw_no_such_database"});
+    EXPECT_EQ(other.code, 2);
+    EXPECT_TRUE(other.err.contains("the transfer left to resume ran on other connections")) << other.err.toStdString();
+
+    const Finished rest = program.run(QStringList{"copy", "--resume", "--json"} + connection(mysqlPort()));
+
+    ASSERT_EQ(rest.code, 0) << rest.err.toStdString() << rest.out.toStdString();
+    const QJsonObject table = rest.json()["tables"].toArray().at(0).toObject();
+    EXPECT_EQ(table["resumed"].toString(), "resumed after id = " + QString::number(accepted));
+    EXPECT_EQ(accepted + table["accepted"].toInteger(), 200000);
+    EXPECT_EQ(table["check"].toString(), "verified");
+    const Rows whole = readRows(standin, "SELECT COUNT(*), COUNT(DISTINCT id), MIN(id), MAX(id) FROM \"big\"");
+    EXPECT_EQ(whole.at(0), QStringList({"200000", "200000", "1", "200000"}));
+    EXPECT_EQ(program.run({"copy", "--resume"}).code, 2) << "nothing is left to resume";
 }
 
 }

@@ -5,6 +5,7 @@
 #include "tables/Form2.h"
 #include "tables/TransferDetailsDialog.h"
 #include "tables/TransferResultView.h"
+#include "transfer/ResumeState.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QClipboard>
@@ -181,7 +182,8 @@ TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
     EXPECT_EQ(order, QList<QWidget*>({form.List2, form.List1, form.PushButton10, form.PushButton11, form.PushButton3,
                                       form.PushButton1, form.PushButton6, form.PushButton8, form.PushButton9,
                                       form.PushButton4, form.PushButton5, form.PushButton7, form.FastCopy, form.ExistingTableChoice,
-                                      form.PushButton2, form.PushButton12, form.TransferResult->DetailsButton}));
+                                      form.PushButton2, form.PushButton12, form.TransferResult->ResumeButton,
+                                      form.TransferResult->DetailsButton}));
     form.show();
     EXPECT_EQ(form.focusWidget(), form.List2);
 }
@@ -273,8 +275,9 @@ protected:
             }
         });
     }
+    // Into the table as it is, or a new one of id and name.
     void seedMySql(const QString& table, int rows) {
-        mysql.exec("CREATE TABLE " + table + " (id INT, name VARCHAR(40))");
+        mysql.exec("CREATE TABLE IF NOT EXISTS " + table + " (id INT, name VARCHAR(40))");
         mysql.exec("INSERT INTO " + table + " SELECT seq, CONCAT('name ', seq) FROM seq_1_to_" + QString::number(rows));
     }
     // A table of n rows in iAnywhere, chosen for sending to MySQL.
@@ -381,6 +384,32 @@ TEST_F(Form2OperationsTest, TheSendButtonReadsStopAndStopsTheTransferKeepingWhat
     form.PushButton1->click();  // the next operation, which drops nothing, clears the account
     EXPECT_FALSE(form.TransferResult->account().has_value());
     EXPECT_TRUE(form.TransferResult->Line->text().startsWith("MySQL ")) << "back to which databases these are";
+    EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
+}
+
+TEST_F(Form2OperationsTest, AfterAStopResumeCopiesTheRestIntoTheSameTable) {
+    tw::ResumeState::clear();
+    mysql.exec("CREATE TABLE orders (id INT PRIMARY KEY, name VARCHAR(40))");
+    EXPECT_FALSE(form.TransferResult->ResumeButton->isEnabled()) << "nothing to resume yet";
+    copyOrdersActingAtProgress(10, [&] { form.PushButton3->click(); });
+    ASSERT_TRUE(form.TransferResult->account().has_value());
+    const long long first = form.TransferResult->account()->tables.at(0).rowsAccepted;
+    ASSERT_LT(first, bigRows);
+    EXPECT_TRUE(form.TransferResult->ResumeButton->isEnabled());
+    EXPECT_TRUE(form.TransferResult->account()->details().contains("Resume copies the rest."));
+
+    form.TransferResult->ResumeButton->click();
+
+    tw::Connection target = twtest::openStandin(standin.connectString());
+    EXPECT_EQ(twtest::readRows(target, "SELECT COUNT(*), COUNT(DISTINCT id), MIN(id), MAX(id) FROM \"orders\"").at(0),
+              QStringList({QString::number(bigRows), QString::number(bigRows), "1", QString::number(bigRows)}));
+    ASSERT_TRUE(form.TransferResult->account().has_value());
+    const tw::TableAccount& rest = form.TransferResult->account()->tables.at(0);
+    EXPECT_EQ(first + rest.rowsAccepted, bigRows);
+    EXPECT_EQ(rest.verification.result, tw::Verification::Result::Verified) << rest.text().toStdString();
+    EXPECT_EQ(form.List2->entries(), QStringList({"orders"})) << "listed once";
+    EXPECT_EQ(form.TransferResult->ResumeButton->text(), "Resume");
+    EXPECT_FALSE(form.TransferResult->ResumeButton->isEnabled()) << "nothing is left to resume";
     EXPECT_TRUE(program.prompts.shown.empty()) << program.prompts.texts().join("|").toStdString();
 }
 
