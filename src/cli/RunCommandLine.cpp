@@ -127,7 +127,10 @@ int copy(const CommandLine& c, const ProfileFields& profile) {
                                   .profile = ProfileCopy(profile),
                                   .tables = tables,
                                   .targetTables = targetTables,
-                                  .options = c.options};
+                                  .options = c.options,
+                                  .nothingChosen = false,
+                                  .entriesLookedAt = -1,
+                                  .resuming = {}};
     return run(request, c.json);
 }
 

@@ -50,7 +50,8 @@ void transferTables(const TransferDirection& direction, TableManagerUi& ui, Stat
                                               .existing = ui.transfer.existingTable(),
                                               .where = {}},
                                   .nothingChosen = source.nothingChosen(),
-                                  .entriesLookedAt = source.ListCount()};
+                                  .entriesLookedAt = source.ListCount(),
+                                  .resuming = {}};
     WindowTransferEvents events(ui, target);
     transferTables(request, events, observer);
 }
