@@ -1,42 +1,16 @@
 #include "BareInsertLoop.h"
 #include "ProcessUsage.h"
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
+#include "BareOdbc.h"
 #include <chrono>
 #include <stdexcept>
 
 namespace bench {
 
-namespace {
-void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const char* what) {
-    if (SQL_SUCCEEDED(rc))
-        return;
-    SQLWCHAR state[6] = {}, message[1024] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    SQLGetDiagRecW(type, handle, 1, state, &native, message, 1024, &length);
-    throw std::runtime_error(std::string(what) + ": " +
-                             QString::fromUtf16(reinterpret_cast<const char16_t*>(message)).toStdString());
-}
-
-SQLWCHAR* wide(const QString& s) { return reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(s.utf16())); }
-}
-
 long long runBareInserts(const QString& connectString, const QString& createTable, RecordedInserts& inserts,
                          double& seconds, double& cpu, int rowsPerInsert) {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    SQLSMALLINT outLength = 0;
-    check(SQLDriverConnectW(dbc, nullptr, wide(connectString), SQLSMALLINT(connectString.size()), nullptr, 0,
-                            &outLength, SQL_DRIVER_NOPROMPT),
-          SQL_HANDLE_DBC, dbc, "connect");
-    check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_HANDLE_DBC, dbc, "statement");
-    check(SQLExecDirectW(stmt, wide(createTable), SQLINTEGER(createTable.size())), SQL_HANDLE_STMT, stmt, "create");
+    BareOdbc db(connectString);
+    db.run(createTable);
+    const SQLHSTMT stmt = db.stmt;
 
     long long sent = 0;
     const char16_t* text = nullptr;
@@ -48,8 +22,7 @@ long long runBareInserts(const QString& connectString, const QString& createTabl
               SQL_HANDLE_STMT, stmt, "insert");
     };
     if (rowsPerInsert > 1)
-        check(SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
-              SQL_HANDLE_DBC, dbc, "transaction");
+        db.manualCommit();
     QString batch;
     int inBatch = 0;
     auto flush = [&] {
@@ -79,14 +52,9 @@ long long runBareInserts(const QString& connectString, const QString& createTabl
     if (inBatch > 0)
         flush();
     if (rowsPerInsert > 1)
-        check(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT), SQL_HANDLE_DBC, dbc, "commit");
+        db.commit();
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     cpu = bench::cpuSeconds() - cpuBefore;
-
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
     return sent;
 }
 

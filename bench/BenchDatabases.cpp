@@ -89,6 +89,60 @@ private:
                                             "back order", "gift – no invoice", "C:\\orders\\in"};
 };
 
+// Deterministic rows like an orders table's.
+class WideRowMaker {
+public:
+    QStringList row(long long id) {
+        const int n = int(id);
+        QStringList v;
+        v << QString::number(id);
+        v << QStringLiteral("%1 %2, %3").arg(first[m_random() % std::size(first)], last[m_random() % std::size(last)],
+                                             streets[m_random() % std::size(streets)]) +
+                 QString(int(m_random() % 120), u'·');
+        v << moment(n);
+        v << QStringLiteral("%1.%2").arg(m_random() % 100000).arg(m_random() % 100, 2, 10, QChar(u'0'));
+        v << statuses[m_random() % std::size(statuses)];
+        v << QString::number(m_random() % 2);
+        v << (n % 5 == 0 ? QString() : QString::number(m_random() % 100000));
+        v << items();
+        v << QStringLiteral("buyer%1@example.%2").arg(m_random() % 1000000).arg(n % 3 == 0 ? "com" : "de");
+        v << (n % 4 == 0 ? QString() : moment(n + 86400));
+        v << QStringLiteral("%1.%2").arg(m_random() % 1000).arg(m_random() % 1000, 3, 10, QChar(u'0'));
+        v << (n % 7 == 0 ? QString() : QStringLiteral("note \"%1\" \\ ok").arg(m_random() % 1000));
+        return v;
+    }
+
+private:
+    QString moment(int n) {
+        return QStringLiteral("2025-%1-%2 %3:%4:%5.%6")
+            .arg(1 + n % 12, 2, 10, QChar(u'0'))
+            .arg(1 + n % 28, 2, 10, QChar(u'0'))
+            .arg(n % 24, 2, 10, QChar(u'0'))
+            .arg(n % 60, 2, 10, QChar(u'0'))
+            .arg((n / 60) % 60, 2, 10, QChar(u'0'))
+            .arg(m_random() % 1000000, 6, 10, QChar(u'0'));
+    }
+    // A JSON document of 100 to 400 bytes.
+    QString items() {
+        QStringList lines;
+        for (int i = 0, count = 1 + int(m_random() % 4); i < count; ++i)
+            lines << QStringLiteral("{\"sku\": \"SKU-%1\", \"qty\": %2, \"price\": %3.%4, \"name\": \"%5\"}")
+                         .arg(m_random() % 1000000, 6, 10, QChar(u'0'))
+                         .arg(1 + m_random() % 9)
+                         .arg(m_random() % 500)
+                         .arg(m_random() % 100, 2, 10, QChar(u'0'))
+                         .arg(products[m_random() % std::size(products)]);
+        return u'[' + lines.join(QStringLiteral(", ")) + u']';
+    }
+    std::mt19937_64 m_random{20261209};
+    static constexpr const char* first[] = {"Anna", "José", "Wei", "Siobhán", "Zoë", "Jan", "Yuki", "Émile"};
+    static constexpr const char* last[] = {"Müller", "García", "Li", "O'Brien", "Ångström", "Kowalski", "中村"};
+    static constexpr const char* streets[] = {"Hauptstraße 5, 10115 Berlin", "Rua Augusta 1200, São Paulo",
+                                              "ul. Floriańska 3, Kraków", "1 Infinite Loop, Cupertino CA"};
+    static constexpr const char* statuses[] = {"new", "paid", "shipped", "cancelled"};
+    static constexpr const char* products[] = {"Tea, green", "Mug \\u2615", "Notebook A5", "Pen (blue)", "Café crème"};
+};
+
 QString literal(const QString& value) {
     if (value.isNull())
         return "NULL";
@@ -130,19 +184,24 @@ void emptyStandinFile(const QString& path) {
         throw std::runtime_error(("cannot empty " + path).toStdString());
 }
 
-GeneratedTable generateTable(const BenchProfile& profile, const QString& table, long long rows) {
+GeneratedTable generateTable(const BenchProfile& profile, const QString& table, long long rows, TableShape shape) {
     tw::Connection c = open(tw::MySQLConnectString(profile), false);
+    const bool wide = shape == TableShape::Wide;
     c.Execute("CREATE TABLE `" + table +
-              "`(id INT PRIMARY KEY, qty INT, amount DECIMAL(12,2), rate DECIMAL(8,4), ordered DATE, shipped DATE, "
-              "code VARCHAR(12), name VARCHAR(24), city VARCHAR(20), note VARCHAR(40))");
+              (wide ? "`(id INT PRIMARY KEY, customer VARCHAR(190), placed DATETIME(6), total DECIMAL(12,2), "
+                      "status ENUM('new','paid','shipped','cancelled'), gift TINYINT(1), coupon INT NULL, items JSON, "
+                      "email VARCHAR(190), shipped DATETIME(6) NULL, weight DECIMAL(8,3), note VARCHAR(255) NULL)"
+                    : "`(id INT PRIMARY KEY, qty INT, amount DECIMAL(12,2), rate DECIMAL(8,4), ordered DATE, shipped DATE, "
+                      "code VARCHAR(12), name VARCHAR(24), city VARCHAR(20), note VARCHAR(40))"));
     GeneratedTable made;
-    made.columns = 10;
-    RowMaker maker;
+    made.columns = wide ? 12 : 10;
+    RowMaker narrowMaker;
+    WideRowMaker wideMaker;
     const long long batch = 1000;
     for (long long first = 1; first <= rows; first += batch) {
         QString sql = "INSERT INTO `" + table + "` VALUES";
         for (long long id = first; id < first + batch && id <= rows; ++id) {
-            const QStringList values = maker.row(id);
+            const QStringList values = wide ? wideMaker.row(id) : narrowMaker.row(id);
             QStringList literals;
             for (const auto& v : values) {
                 literals << literal(v);

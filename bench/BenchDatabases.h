@@ -47,9 +47,14 @@ struct GeneratedTable {
     long long textBytes = 0;  // every value's text in UTF-8, plus one separator each
 };
 
+// The two tables the benchmark copies: a narrow one of integers, decimals,
+// dates and short texts; and a wide one like an orders table, with long
+// texts, moments to the microsecond, an ENUM, a flag and a JSON document.
+enum class TableShape { Narrow, Wide };
+
 // Creates `table` in the profile's MySQL database and fills it with rows
-// of integers, decimals, dates and short texts, some of them NULL.
-GeneratedTable generateTable(const BenchProfile& profile, const QString& table, long long rows);
+// of that shape, some of their values NULL.
+GeneratedTable generateTable(const BenchProfile& profile, const QString& table, long long rows, TableShape shape);
 
 // SELECT COUNT(*) of a table over a connection string.
 long long countRows(const QString& connectString, bool viaProvider, const QString& quotedTable);

@@ -14,7 +14,7 @@ struct CommandLine {
     QStringList tables;     // copy: in the order given
     bool allTables = false;
     bool resume = false;  // copy: the rest of the last transfer that ended early
-    TransferOptions options{.existing = ExistingTable::Fail, .where = {}};
+    TransferOptions options{.existing = ExistingTable::Fail, .where = {}, .parameterArrays = true};
     bool json = false;
     std::map<ProfileField, QString> overrides;  // --server, --port, --user, --database, --dsn
     QString passwordFile;

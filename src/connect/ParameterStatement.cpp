@@ -6,8 +6,7 @@
 namespace tw {
 
 namespace {
-// Values are sent in pieces of this many bytes, well under any packet limit.
-constexpr qsizetype pieceBytes = 1 << 20;
+constexpr qsizetype pieceBytes = parameterPieceBytes;
 
 // Straight into a buffer that keeps its room from row to row.
 void encodeUtf8(std::string& into, const QString& text) {

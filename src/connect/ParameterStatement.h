@@ -17,6 +17,10 @@ struct BoundValue {
     QByteArray bytes;
 };
 
+// A value longer than this many bytes goes to the driver in pieces of it,
+// well under any packet limit.
+constexpr qsizetype parameterPieceBytes = 1 << 20;
+
 // A statement whose values stand as "?" markers, prepared once and run with
 // any number of rows of values. Each value is sent apart and long ones in
 // pieces: a byte string is never doubled into a hexadecimal literal, and no

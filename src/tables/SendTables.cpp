@@ -48,7 +48,8 @@ void transferTables(const TransferDirection& direction, TableManagerUi& ui, Stat
                                   .options = {.fastCopy = ui.transfer.fastCopy(),
                                               .verifies = ui.transfer.verifies(),
                                               .existing = ui.transfer.existingTable(),
-                                              .where = {}},
+                                              .where = {},
+                                              .parameterArrays = ui.transfer.parameterArrays()},
                                   .nothingChosen = source.nothingChosen(),
                                   .entriesLookedAt = source.ListCount(),
                                   .resuming = {}};

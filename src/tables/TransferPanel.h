@@ -19,6 +19,9 @@ public:
     // Whether the rows go in batches inside transactions (off by default).
     virtual bool fastCopy() const { return false; }
     virtual ExistingTable existingTable() const { return ExistingTable::Ask; }
+    // Whether fast copy into MariaDB sends parameter arrays (the default)
+    // rather than INSERT texts of many rows.
+    virtual bool parameterArrays() const { return true; }
 };
 
 }

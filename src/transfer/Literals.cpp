@@ -78,6 +78,14 @@ QString valueText(const Value& value, ValueForm form) {
     return value.toText();
 }
 
+void appendBoundLiteral(QString& statement, const BoundValue& value, const LiteralSyntax& syntax) {
+    switch (value.kind) {
+    case BoundValue::Kind::Null: statement += QLatin1String("NULL"); break;
+    case BoundValue::Kind::Bytes: appendBytes(statement, value.bytes, syntax.bytes); break;
+    case BoundValue::Kind::Text: appendQuoted(statement, value.text, syntax.backslashEscapes); break;
+    }
+}
+
 void appendLiteral(QString& statement, const Value& value, ValueForm form, const LiteralSyntax& syntax) {
     if (value.isNull())
         statement += QLatin1String("NULL");

@@ -1,4 +1,5 @@
 #pragma once
+#include "connect/ParameterStatement.h"
 #include "connect/Value.h"
 #include <QString>
 
@@ -28,6 +29,11 @@ QString quotedName(const QString& name, QChar quote);
 // The text a value is written as in its column's form (not quoted); what a
 // statement with parameters gives for a value that is neither NULL nor bytes.
 QString valueText(const Value& value, ValueForm form);
+
+// Appends the literal of a value as a statement's parameter gives it: NULL,
+// a binary literal, or the text quoted. The same as appendLiteral for a
+// target whose columns take every value quoted, as MySQL's do.
+void appendBoundLiteral(QString& statement, const BoundValue& value, const LiteralSyntax& syntax);
 
 // Appends the SQL literal of a value: NULL for Null, a binary literal for a
 // byte string, and otherwise the value's exact text in the column's form.

@@ -97,7 +97,8 @@ std::optional<ResumeState> ResumeState::load() {
     state.options = {.fastCopy = o["fastCopy"].toBool(),
                      .verifies = o["verifies"].toBool(),
                      .existing = ExistingTable::Ask,
-                     .where = o["where"].toString()};
+                     .where = o["where"].toString(),
+                     .parameterArrays = true};
     for (const QJsonValue& item : o["tables"].toArray()) {
         const QJsonObject t = item.toObject();
         state.tables.push_back({.name = t["name"].toString(),

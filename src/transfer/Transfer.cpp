@@ -51,6 +51,14 @@ bool readsBackslashEscapes(Connection& mysql) {
     return !mode.Fields(0).Value.toText().contains(QLatin1String("NO_BACKSLASH_ESCAPES"));
 }
 
+// MariaDB takes parameter arrays as one bulk execution; MySQL's server
+// would be sent them row by row.
+bool isMariaDb(Connection& mysql) {
+    Recordset version;
+    version.Open(QStringLiteral("SELECT VERSION()"), mysql);
+    return version.Fields(0).Value.toText().contains(QLatin1String("MariaDB"));
+}
+
 // The largest statement the server takes; a larger one ends the session.
 long long largestPacket(Connection& mysql) {
     Recordset limit;
@@ -308,6 +316,7 @@ private:
             if (isTarget && side.readsSqlMode) {
                 m_syntax.backslashEscapes = readsBackslashEscapes(c);
                 m_packetLimit = largestPacket(c);
+                m_takesArrays = r.options.parameterArrays && isMariaDb(c);
             }
         });
         if (!opened)
@@ -467,8 +476,9 @@ private:
         m_unsettledKeys.clear();
         m_settledKey = start.after;
         m_writer = !m_fast                   ? literalRowWriter(*this)
-                   : d.target.multiRowInsert ? multiRowWriter(*this, insertStart)
-                                             : preparedRowWriter(*this);
+                   : !d.target.multiRowInsert ? preparedRowWriter(*this)
+                   : m_takesArrays           ? bulkRowWriter(*this)
+                                             : multiRowWriter(*this);
         try {
             copyRows();
             m_writer->flush();
@@ -793,6 +803,8 @@ private:
     StatementObserver* observer() override { return m_observer; }
     QString& statement() override { return m_statement; }
     long long packetLimit() const override { return m_packetLimit; }
+    const QString& insertStart() const override { return m_insertStart; }
+    const LiteralSyntax& syntax() const override { return m_syntax; }
     bool insertStep(const std::function<void()>& body) override { return step(L.executeInsert, body); }
     bool rowStep(const std::function<void()>& body) override { return rowStep(L.executeInsert, body); }
     void rowSucceeded() override { m_storm.rowSucceeded(); }
@@ -1014,6 +1026,7 @@ private:
     ProgressMeter m_meter;     // the current table's rows, for the progress line
     long long m_rowCount = 0;     // the source table's rows when counted
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
+    bool m_takesArrays = false;   // the target is MariaDB, which takes parameter arrays in one execution
     RowDigests m_expected;   // the rows the target accepted, for the check
     bool m_verifies = false;  // each copied table is read back and checked
     ExistingTable m_existing = ExistingTable::Ask;

@@ -15,6 +15,9 @@ struct TransferOptions {
     bool verifies = true;   // each copied table read back and checked
     ExistingTable existing = ExistingTable::Ask;
     QString where;  // a condition the source rows of every table must meet; empty for all rows
+    // Fast copy into MariaDB sends a batch as parameter arrays in one bulk
+    // execution; off, as INSERT texts of many rows.
+    bool parameterArrays = true;
 };
 
 // A table of a transfer that ended early, as a resumed transfer takes it up.

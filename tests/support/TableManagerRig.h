@@ -51,7 +51,9 @@ public:
     void progress(const tw::TableProgress& p) override { progressShown.push_back(p); }
     bool fastCopy() const override { return fast; }
     tw::ExistingTable existingTable() const override { return existing; }
+    bool parameterArrays() const override { return arrays; }
     tw::ExistingTable existing = tw::ExistingTable::Ask;
+    bool arrays = true;
     bool stop = false;
     bool fast = false;
     std::vector<tw::TransferAccount> accounts;

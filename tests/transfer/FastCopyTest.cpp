@@ -1,4 +1,5 @@
 #include "TransferCase.h"
+#include "connect/ParameterStatement.h"
 #include "transfer/RowBatch.h"
 #include <QLocale>
 #include <QRegularExpression>
@@ -29,11 +30,12 @@ protected:
         long long accepted, failed;
         Verification::Result check;
     };
-    Outcome copy(const QString& table, bool fast) {
+    Outcome copy(const QString& table, bool fast, bool arrays = true) {
         for (int i = 0; i < sourceList().ListCount(); ++i)
             sourceList().setSelected(i, sourceList().List(i) == table);
         sourceList().setListIndex(0);
         rig.transfer.fast = fast;
+        rig.transfer.arrays = arrays;
         const qsizetype boxesBefore = rig.prompts.shown.size();
         send();
         Outcome o;
@@ -67,10 +69,49 @@ TEST_F(FastCopyToMySqlTest, RefusesExactlyTheRowsThePerRowMethodRefusesWithTheSa
     EXPECT_EQ(fast.rows, perRow.rows);
     EXPECT_EQ(fast.check, Verification::Result::Verified);
     EXPECT_EQ(perRow.check, Verification::Result::Verified);
-    // Three batches of rows, each in one INSERT; the batches with a bad row
-    // went again row by row.
-    const QStringList multiRow = sent.all().filter(QRegularExpression("^INSERT INTO `batched` VALUES\\(.*\\),\\("));
-    EXPECT_EQ(multiRow.size(), 3);
+    // Three batches of rows, each in one execution of parameter arrays; the
+    // batches with a bad row went again row by row.
+    EXPECT_EQ(sent.all().filter("INSERT INTO `batched` VALUES(?, ?, ?)").size(), 3);
+}
+
+TEST_F(FastCopyToMySqlTest, ParameterArraysAndRowTextsRefuseTheSameRowsWithTheSameBoxes) {
+    seedWithBadRows("arrays");
+    seedWithBadRows("texts");
+    rig.prompts.answerMsgBox(MsgAnswer::No);
+
+    const Outcome arrays = copy("arrays", true);
+    const Outcome texts = copy("texts", true, false);
+
+    EXPECT_EQ(sent.all().filter(QRegularExpression("^INSERT INTO `texts` VALUES\\(.*\\),\\(")).size(), 3);
+    EXPECT_EQ(sent.all().filter("INSERT INTO `arrays` VALUES(?, ?, ?)").size(), 3);
+    ASSERT_EQ(texts.failed, 4);
+    EXPECT_EQ(arrays.failed, texts.failed);
+    EXPECT_EQ(arrays.accepted, texts.accepted);
+    EXPECT_EQ(arrays.boxes.join("\n").replace("`arrays`", "`T`"), texts.boxes.join("\n").replace("`texts`", "`T`"));
+    EXPECT_EQ(arrays.rows, texts.rows);
+    EXPECT_EQ(arrays.check, Verification::Result::Verified);
+}
+
+// A value the driver would take in pieces cannot go in a bulk execution:
+// its row goes by itself, between the batches before and after it.
+TEST_F(FastCopyToMySqlTest, ARowWithAValueLargerThanAPieceGoesByItselfWithoutLoss) {
+    createIn(tc.source, "pieces", "n INTEGER, t LONG VARCHAR");
+    const QString large(qsizetype(parameterPieceBytes) + 1, u'x');
+    for (int i = 1; i <= 5; ++i)
+        tc.source.exec(rig, QString("INSERT INTO \"pieces\" VALUES(%1, '%2')").arg(i).arg(i == 3 ? large : "row " + QString::number(i)));
+    sourceList().AddItem("pieces");
+
+    const Outcome o = copy("pieces", true);
+
+    EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").left(300).toStdString();
+    EXPECT_EQ(o.accepted, 5);
+    EXPECT_EQ(o.check, Verification::Result::Verified);
+    Connection c = openMySql(rig.mysql.connectString());
+    EXPECT_EQ(readRows(c, "SELECT n, LENGTH(t), LEFT(t, 5) FROM pieces ORDER BY n"),
+              Rows({{"1", "5", "row 1"}, {"2", "5", "row 2"}, {"3", QString::number(large.size()), "xxxxx"},
+                    {"4", "5", "row 4"}, {"5", "5", "row 5"}}));
+    EXPECT_EQ(sent.all().filter("INSERT INTO `pieces` VALUES(?, ?)").size(), 2) << "the rows before it, and after";
+    EXPECT_EQ(sent.all().filter(QRegularExpression("^INSERT INTO `pieces` VALUES\\('3', 'xxx")).size(), 1);
 }
 
 TEST_F(FastCopyToMySqlTest, ALostConnectionKeepsEveryCommittedRowAndTheAccountSaysHowMany) {

@@ -1,0 +1,80 @@
+#include "connect/ParameterArrays.h"
+#include "connect/Connection.h"
+#include <cstring>
+
+namespace tw {
+
+void ParameterRows::add(const std::vector<BoundValue>& row) {
+    if (m_columns.size() < row.size())
+        m_columns.resize(row.size());
+    for (size_t c = 0; c < row.size(); ++c) {
+        const BoundValue& v = row[c];
+        Column& column = m_columns[c];
+        column.starts.push_back(column.data.size());
+        if (v.kind == BoundValue::Kind::Null) {
+            column.lengths.push_back(SQL_NULL_DATA);
+            continue;
+        }
+        column.binary = v.kind == BoundValue::Kind::Bytes;
+        const QByteArray bytes = column.binary ? v.bytes : v.text.toUtf8();
+        column.data.append(bytes.constData(), size_t(bytes.size()));
+        column.lengths.push_back(SQLLEN(bytes.size()));
+        column.widest = std::max(column.widest, size_t(bytes.size()));
+        m_bytes += bytes.size();
+    }
+    ++m_rows;
+}
+
+qsizetype ParameterRows::arrayBytes() const {
+    qsizetype total = 0;
+    for (const Column& c : m_columns)
+        total += qsizetype(std::max<size_t>(c.widest, 1)) * m_rows;
+    return total;
+}
+
+void ParameterRows::clear() {
+    m_columns.clear();
+    m_rows = 0;
+    m_bytes = 0;
+}
+
+BoundValue ParameterRows::value(int row, int column) const {
+    const Column& c = m_columns.at(size_t(column));
+    const SQLLEN length = c.lengths.at(size_t(row));
+    if (length == SQL_NULL_DATA)
+        return {};
+    const char* data = c.data.data() + c.starts[size_t(row)];
+    if (c.binary)
+        return {BoundValue::Kind::Bytes, {}, QByteArray(data, qsizetype(length))};
+    return {BoundValue::Kind::Text, QString::fromUtf8(data, qsizetype(length)), {}};
+}
+
+ParameterArrayStatement::ParameterArrayStatement(Connection& connection, const QString& sql)
+    : m_session(connection.session()), m_stmt(connection.takeStatement()) {
+    m_stmt.check(SQLPrepareW(m_stmt.get(), const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS));
+    m_stmt.check(SQLSetStmtAttr(m_stmt.get(), SQL_ATTR_PARAM_BIND_TYPE, SQLPOINTER(SQL_PARAM_BIND_BY_COLUMN), 0));
+}
+
+void ParameterArrayStatement::execute(const ParameterRows& rows) {
+    const size_t count = size_t(rows.rows());
+    m_arrays.resize(rows.m_columns.size());
+    m_indicators.resize(rows.m_columns.size());
+    m_stmt.check(SQLSetStmtAttr(m_stmt.get(), SQL_ATTR_PARAMSET_SIZE, SQLPOINTER(count), 0));
+    for (size_t c = 0; c < rows.m_columns.size(); ++c) {
+        const ParameterRows::Column& column = rows.m_columns[c];
+        const size_t stride = std::max<size_t>(column.widest, 1);
+        std::string& array = m_arrays[c];
+        array.resize(count * stride);
+        m_indicators[c] = column.lengths;
+        for (size_t r = 0; r < count; ++r)
+            if (column.lengths[r] > 0)
+                std::memcpy(array.data() + r * stride, column.data.data() + column.starts[r], size_t(column.lengths[r]));
+        const SQLSMALLINT cType = column.binary ? SQL_C_BINARY : SQL_C_CHAR;
+        m_stmt.check(SQLBindParameter(m_stmt.get(), SQLUSMALLINT(c + 1), SQL_PARAM_INPUT, cType,
+                                      column.binary ? SQL_LONGVARBINARY : SQL_LONGVARCHAR, stride, 0, array.data(),
+                                      SQLLEN(stride), m_indicators[c].data()));
+    }
+    m_stmt.check(SQLExecute(m_stmt.get()));
+}
+
+}

@@ -1,0 +1,57 @@
+#pragma once
+#include "connect/OdbcHandle.h"
+#include "connect/ParameterStatement.h"
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+class Connection;
+
+// The values of many rows for a statement's markers, kept a column at a
+// time, each value whole in memory.
+class ParameterRows {
+public:
+    void add(const std::vector<BoundValue>& row);
+    void clear();
+    int rows() const { return m_rows; }
+    qsizetype bytes() const { return m_bytes; }
+    // What the arrays take once each column is as wide as its widest value.
+    qsizetype arrayBytes() const;
+    // A value as it was given, for a row that must go again by itself.
+    BoundValue value(int row, int column) const;
+    int columns() const { return int(m_columns.size()); }
+
+private:
+    friend class ParameterArrayStatement;
+    struct Column {
+        std::string data;             // the values one after another
+        std::vector<size_t> starts;   // where each row's value begins
+        std::vector<SQLLEN> lengths;  // its length, or SQL_NULL_DATA
+        bool binary = false;
+        size_t widest = 0;
+    };
+    std::vector<Column> m_columns;
+    int m_rows = 0;
+    qsizetype m_bytes = 0;
+};
+
+// A prepared statement run once for many rows of values, bound as arrays a
+// column at a time: MariaDB's driver sends them to the server as one bulk
+// execution (COM_STMT_BULK_EXECUTE). The driver tells no row's failure
+// apart; a failure is the whole execution's.
+class ParameterArrayStatement {
+public:
+    ParameterArrayStatement(Connection& connection, const QString& sql);
+    void execute(const ParameterRows& rows);
+
+private:
+    std::shared_ptr<void> m_session;  // held as long as the statement on it
+    StmtHandle m_stmt;
+    std::vector<std::string> m_arrays;  // a column's values at a fixed stride; their room kept
+    std::vector<std::vector<SQLLEN>> m_indicators;
+};
+
+}
