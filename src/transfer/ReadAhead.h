@@ -35,8 +35,6 @@ public:
     std::vector<Field>& currentRow() { return m_fields; }
     QString path() const { return m_path; }
     const ReadKey& key() const { return m_key; }
-    // The current row's key; empty when the rows come in no key order.
-    QStringList currentKey() const { return m_key.of(*this); }
 
 private:
     struct Entry {

@@ -43,6 +43,13 @@ struct ReadKey {
             key << literal(row.Fields(i).Value);
         return key;
     }
+    // The key's values, in the key's order, as literals.
+    QStringList of(const std::vector<Value>& values) const {
+        QStringList key;
+        for (const Value& v : values)
+            key << literal(v);
+        return key;
+    }
 };
 
 // Reads a source table from its first row to its last without holding it

@@ -474,7 +474,8 @@ private:
         m_created = true;
         m_insertStart = insertStart;
         m_unsettledKeys.clear();
-        m_settledKey = start.after;
+        m_settledKey.clear();
+        m_startKey = start.after;
         m_writer = !m_fast                   ? literalRowWriter(*this)
                    : !d.target.multiRowInsert ? preparedRowWriter(*this)
                    : m_takesArrays           ? bulkRowWriter(*this)
@@ -502,7 +503,7 @@ private:
             // doubt, and Resume settles it from what the target holds.
             noteResumePoint(into, replacing ? name : QString(), appending);
             if (table().resumeFrom)
-                table().resumeFrom->rowsInDoubt += qsizetype(m_unsettledKeys.size());
+                table().resumeFrom->rowsInDoubt += qsizetype(m_unsettledKeys.size() / m_reader->key().fields.size());
             throw;
         }
         const bool inPlace = !replacing || swapIn(name, into);
@@ -561,7 +562,7 @@ private:
                                          .replaces = replaces,
                                          .appended = appended,
                                          .keyColumns = key.columns,
-                                         .lastKey = m_settledKey,
+                                         .lastKey = m_settledKey.empty() ? m_startKey : key.of(m_settledKey),
                                          .rowsBefore = m_rowsBefore,
                                          .rowsAccepted = m_carried.rowsAccepted + table().rowsAccepted,
                                          .rowsRefused = m_carried.rowsRefused + table().rowsFailed,
@@ -737,8 +738,8 @@ private:
             if (readable) {
                 if (m_observer)
                     m_observer->rowRead(m_reader->currentRow());
-                if (m_reader->key().exists())
-                    m_unsettledKeys.push_back(m_reader->currentKey());
+                for (int i : m_reader->key().fields)
+                    m_unsettledKeys.push_back(m_reader->Fields(i).Value);
                 m_writer->write(digestForCheck());
             }
             if (m_meter.rowDone(table().rowsRead))
@@ -809,10 +810,13 @@ private:
     bool rowStep(const std::function<void()>& body) override { return rowStep(L.executeInsert, body); }
     void rowSucceeded() override { m_storm.rowSucceeded(); }
     void rowsSettled(int rows) override {
-        for (; rows > 0 && !m_unsettledKeys.empty(); --rows) {
-            m_settledKey = std::move(m_unsettledKeys.front());
-            m_unsettledKeys.pop_front();
-        }
+        const size_t width = m_reader->key().fields.size();
+        const size_t settled = std::min(size_t(rows) * width, m_unsettledKeys.size());
+        if (width == 0 || settled < width)
+            return;
+        const auto last = m_unsettledKeys.begin() + qsizetype(settled);
+        m_settledKey.assign(std::make_move_iterator(last - qsizetype(width)), std::make_move_iterator(last));
+        m_unsettledKeys.erase(m_unsettledKeys.begin(), last);
     }
     void rowsInDoubt(long long rows, const QString& because) override { table().rowsLostInDoubt(rows, because); }
 
@@ -1033,10 +1037,12 @@ private:
     bool m_fast = false;     // fast copy: rows in batches inside transactions
     QString m_insertStart;   // the current table's INSERT up to its values
     std::vector<int> m_answers;  // by table: what is done with it, decided before the first row
-    // The keys of rows given to the writer whose fate is not yet settled,
-    // in order, and the last settled row's: where a resumed copy goes on.
-    std::deque<QStringList> m_unsettledKeys;
-    QStringList m_settledKey;
+    // The key values of the rows given to the writer whose fate is not yet
+    // settled, a row after the other, and the last settled row's: where a
+    // resumed copy goes on. Made literals only when it ends early.
+    std::deque<Value> m_unsettledKeys;
+    std::vector<Value> m_settledKey;
+    QStringList m_startKey;  // where the current table's copy began: after this key, or at the first row
     ResumePoint m_carried;      // what earlier runs of a resumed table accounted for
     bool m_startsOver = false;  // the current table ended early, leaving nothing a resumed copy goes on with
     // How the rows are written; after the connections, so it goes before them.
