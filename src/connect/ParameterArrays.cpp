@@ -38,15 +38,26 @@ void ParameterRows::clear() {
     m_bytes = 0;
 }
 
-BoundValue ParameterRows::value(int row, int column) const {
-    const Column& c = m_columns.at(size_t(column));
-    const SQLLEN length = c.lengths.at(size_t(row));
-    if (length == SQL_NULL_DATA)
-        return {};
-    const char* data = c.data.data() + c.starts[size_t(row)];
-    if (c.binary)
-        return {BoundValue::Kind::Bytes, {}, QByteArray(data, qsizetype(length))};
-    return {BoundValue::Kind::Text, QString::fromUtf8(data, qsizetype(length)), {}};
+std::vector<BoundValue> ParameterRows::row(int row) const {
+    std::vector<BoundValue> values;
+    for (const Column& c : m_columns) {
+        const SQLLEN length = c.lengths.at(size_t(row));
+        const char* data = c.data.data() + c.starts[size_t(row)];
+        if (length == SQL_NULL_DATA)
+            values.push_back({});
+        else if (c.binary)
+            values.push_back({BoundValue::Kind::Bytes, {}, QByteArray(data, qsizetype(length))});
+        else
+            values.push_back({BoundValue::Kind::Text, QString::fromUtf8(data, qsizetype(length)), {}});
+    }
+    return values;
+}
+
+bool goesInPieces(const BoundValue& v) {
+    if (v.kind == BoundValue::Kind::Bytes)
+        return v.bytes.size() > parameterPieceBytes;
+    // UTF-8 takes at most three bytes for each UTF-16 unit.
+    return v.text.size() * 3 > parameterPieceBytes && v.text.toUtf8().size() > parameterPieceBytes;
 }
 
 ParameterArrayStatement::ParameterArrayStatement(Connection& connection, const QString& sql)

@@ -10,6 +10,10 @@ namespace tw {
 
 class Connection;
 
+// Whether a value would go to the driver in pieces, which an array of
+// parameters does not take.
+bool goesInPieces(const BoundValue& value);
+
 // The values of many rows for a statement's markers, kept a column at a
 // time, each value whole in memory.
 class ParameterRows {
@@ -20,9 +24,8 @@ public:
     qsizetype bytes() const { return m_bytes; }
     // What the arrays take once each column is as wide as its widest value.
     qsizetype arrayBytes() const;
-    // A value as it was given, for a row that must go again by itself.
-    BoundValue value(int row, int column) const;
-    int columns() const { return int(m_columns.size()); }
+    // A row as it was given, for a row that must go again by itself.
+    std::vector<BoundValue> row(int row) const;
 
 private:
     friend class ParameterArrayStatement;

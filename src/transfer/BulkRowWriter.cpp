@@ -13,22 +13,13 @@ namespace {
 // batch's memory run away.
 constexpr qsizetype arrayBytesPerBatch = 8 * 1024 * 1024;
 
-// A value the driver would take in pieces, which a bulk execution does not take.
-bool goesInPieces(const BoundValue& v) {
-    if (v.kind == BoundValue::Kind::Bytes)
-        return v.bytes.size() > parameterPieceBytes;
-    // UTF-8 takes at most three bytes for each UTF-16 unit.
-    return v.text.size() * 3 > parameterPieceBytes && v.text.toUtf8().size() > parameterPieceBytes;
-}
-
 // A batch as parameter arrays through a prepared INSERT, made on the
 // batch's thread the first time and kept for the table's later batches.
 class ArrayBatch : public OutgoingBatch {
 public:
     ArrayBatch(ParameterRows values, std::vector<std::uint64_t> digests, std::optional<ParameterArrayStatement>& prepared,
-               const QString& sql, const QString& insertStart, const LiteralSyntax& syntax)
-        : m_values(std::move(values)), m_digests(std::move(digests)), m_prepared(prepared), m_sql(sql),
-          m_insertStart(insertStart), m_syntax(syntax) {}
+               const QString& sql, const RowWriterHost& host)
+        : m_values(std::move(values)), m_digests(std::move(digests)), m_prepared(prepared), m_sql(sql), m_host(host) {}
     int size() const override { return m_values.rows(); }
     std::uint64_t digest(int row) const override { return m_digests.at(size_t(row)); }
     QString statement() const override { return m_sql; }
@@ -37,22 +28,14 @@ public:
             m_prepared.emplace(target, m_sql);
         m_prepared->execute(m_values);
     }
-    QString rowInsert(int row) const override {
-        QString sql = m_insertStart;
-        for (int c = 0; c < m_values.columns(); ++c) {
-            if (c > 0)
-                sql += QLatin1String(", ");
-            appendBoundLiteral(sql, m_values.value(row, c), m_syntax);
-        }
-        return sql + u')';
-    }
+    QString rowInsert(int row) const override { return m_host.literalInsert(m_values.row(row)); }
 
 private:
     ParameterRows m_values;
     std::vector<std::uint64_t> m_digests;
     std::optional<ParameterArrayStatement>& m_prepared;
-    const QString m_sql, m_insertStart;
-    const LiteralSyntax m_syntax;
+    const QString m_sql;
+    const RowWriterHost& m_host;
 };
 
 // The rows gathered as parameter values. A row with a value the driver
@@ -82,7 +65,7 @@ private:
         if (m_sql.isEmpty())
             m_sql = h.parameterInsert();
         sendBatch(std::make_unique<ArrayBatch>(std::exchange(m_values, ParameterRows()), std::exchange(m_digests, {}),
-                                               m_prepared, m_sql, h.insertStart(), h.syntax()));
+                                               m_prepared, m_sql, h));
     }
     void dropGathered() override {
         m_values.clear();

@@ -1,4 +1,5 @@
 #include "transfer/Literals.h"
+#include <QRegularExpression>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -78,11 +79,17 @@ QString valueText(const Value& value, ValueForm form) {
     return value.toText();
 }
 
-void appendBoundLiteral(QString& statement, const BoundValue& value, const LiteralSyntax& syntax) {
+void appendBoundLiteral(QString& statement, const BoundValue& value, ValueForm form, const LiteralSyntax& syntax) {
+    static const QRegularExpression integer(QStringLiteral("^-?[0-9]+$"));
     switch (value.kind) {
     case BoundValue::Kind::Null: statement += QLatin1String("NULL"); break;
     case BoundValue::Kind::Bytes: appendBytes(statement, value.bytes, syntax.bytes); break;
-    case BoundValue::Kind::Text: appendQuoted(statement, value.text, syntax.backslashEscapes); break;
+    case BoundValue::Kind::Text:
+        if (form == ValueForm::Number && integer.match(value.text).hasMatch())
+            statement += value.text;
+        else
+            appendQuoted(statement, value.text, syntax.backslashEscapes);
+        break;
     }
 }
 

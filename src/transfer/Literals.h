@@ -30,10 +30,10 @@ QString quotedName(const QString& name, QChar quote);
 // statement with parameters gives for a value that is neither NULL nor bytes.
 QString valueText(const Value& value, ValueForm form);
 
-// Appends the literal of a value as a statement's parameter gives it: NULL,
-// a binary literal, or the text quoted. The same as appendLiteral for a
-// target whose columns take every value quoted, as MySQL's do.
-void appendBoundLiteral(QString& statement, const BoundValue& value, const LiteralSyntax& syntax);
+// Appends the literal of a value as a statement's parameter gave it: the
+// same as appendLiteral of the value it was made from in that form, an
+// integer of a Number column bare, any other text quoted.
+void appendBoundLiteral(QString& statement, const BoundValue& value, ValueForm form, const LiteralSyntax& syntax);
 
 // Appends the SQL literal of a value: NULL for Null, a binary literal for a
 // byte string, and otherwise the value's exact text in the column's form.

@@ -26,7 +26,7 @@ private:
 // The rows gathered into INSERTs of many rows, under the server's packet limit.
 class MultiRowWriter : public BatchedRowWriter {
 public:
-    explicit MultiRowWriter(RowWriterHost& host) : BatchedRowWriter(host), m_insertStart(host.insertStart()) {}
+    MultiRowWriter(RowWriterHost& host, const QString& insertStart) : BatchedRowWriter(host), m_insertStart(insertStart) {}
 
     void write(std::uint64_t digest) override {
         h.buildInsert();
@@ -60,8 +60,8 @@ private:
 
 }
 
-std::unique_ptr<RowWriter> multiRowWriter(RowWriterHost& host) {
-    return std::make_unique<MultiRowWriter>(host);
+std::unique_ptr<RowWriter> multiRowWriter(RowWriterHost& host, const QString& insertStart) {
+    return std::make_unique<MultiRowWriter>(host, insertStart);
 }
 
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include "connect/ParameterStatement.h"
-#include "transfer/Literals.h"
 #include "transfer/RowBatch.h"
 #include <QString>
 #include <cstdint>
@@ -33,10 +32,8 @@ public:
     // The current row's values as parameters, and the INSERT that takes them.
     virtual void boundValues(std::vector<BoundValue>& values) = 0;
     virtual QString parameterInsert() = 0;
-    // The table's INSERT up to its values: "INSERT INTO t VALUES(".
-    virtual const QString& insertStart() const = 0;
-    // How the target reads literals.
-    virtual const LiteralSyntax& syntax() const = 0;
+    // A row's literal INSERT from the values boundValues gave for it.
+    virtual QString literalInsert(const std::vector<BoundValue>& values) const = 0;
     // The largest statement the target takes in bytes; 0 for no limit.
     virtual long long packetLimit() const = 0;
     // A numbered step of the INSERT; false when it failed, after its box.
@@ -83,7 +80,7 @@ public:
 // The per-row method: each row one literal INSERT, accepted once executed.
 std::unique_ptr<RowWriter> literalRowWriter(RowWriterHost& host);
 // Fast copy into a target that takes many rows an INSERT (MySQL).
-std::unique_ptr<RowWriter> multiRowWriter(RowWriterHost& host);
+std::unique_ptr<RowWriter> multiRowWriter(RowWriterHost& host, const QString& insertStart);
 // Fast copy into MariaDB: a batch's values as parameter arrays in one bulk
 // execution, which the server takes faster than it parses INSERT texts.
 std::unique_ptr<RowWriter> bulkRowWriter(RowWriterHost& host);

@@ -479,7 +479,7 @@ private:
         m_writer = !m_fast                   ? literalRowWriter(*this)
                    : !d.target.multiRowInsert ? preparedRowWriter(*this)
                    : m_takesArrays           ? bulkRowWriter(*this)
-                                             : multiRowWriter(*this);
+                                             : multiRowWriter(*this, insertStart);
         try {
             copyRows();
             m_writer->flush();
@@ -804,8 +804,17 @@ private:
     StatementObserver* observer() override { return m_observer; }
     QString& statement() override { return m_statement; }
     long long packetLimit() const override { return m_packetLimit; }
-    const QString& insertStart() const override { return m_insertStart; }
-    const LiteralSyntax& syntax() const override { return m_syntax; }
+    QString literalInsert(const std::vector<BoundValue>& values) const override {
+        QString sql = m_insertStart;
+        for (size_t j = 0, k = 0; j < m_forms.size() && k < values.size(); ++j) {
+            if (!m_sends[j])
+                continue;
+            if (k > 0)
+                sql += QLatin1String(", ");
+            appendBoundLiteral(sql, values[k++], m_forms[j], m_syntax);
+        }
+        return sql + u')';
+    }
     bool insertStep(const std::function<void()>& body) override { return step(L.executeInsert, body); }
     bool rowStep(const std::function<void()>& body) override { return rowStep(L.executeInsert, body); }
     void rowSucceeded() override { m_storm.rowSucceeded(); }

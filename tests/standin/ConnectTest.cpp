@@ -136,3 +136,20 @@ TEST_F(StandinTest, CancelStopsAStatementWhileItRuns) {
         EXPECT_TRUE(e.message().endsWith("Statement interrupted by user")) << e.message();
     }
 }
+
+// The driver manager calls the driver's narrow functions where it has them,
+// and a narrow one hands on to its wide twin inside the driver, not to the
+// driver manager's function of that name.
+#pragma push_macro("SQLSetStmtAttr")
+#pragma push_macro("SQLGetStmtAttr")
+#undef SQLSetStmtAttr
+#undef SQLGetStmtAttr
+TEST_F(StandinTest, StatementAttributesSetThroughTheNarrowFunctionsAreTheDriversToReadBack) {
+    tw::StmtHandle stmt = conn.takeStatement();
+    ASSERT_EQ(SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, SQLPOINTER(7), 0), SQL_SUCCESS);
+    SQLULEN timeout = 0;
+    ASSERT_EQ(SQLGetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, &timeout, 0, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(timeout, 7u);
+}
+#pragma pop_macro("SQLGetStmtAttr")
+#pragma pop_macro("SQLSetStmtAttr")
