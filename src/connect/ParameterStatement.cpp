@@ -8,12 +8,21 @@ namespace tw {
 namespace {
 constexpr qsizetype pieceBytes = parameterPieceBytes;
 
-// Straight into a buffer that keeps its room from row to row.
+// Straight into a buffer that keeps its room from row to row; most values
+// are ASCII, which goes byte for byte.
 void encodeUtf8(std::string& into, const QString& text) {
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    into.resize(size_t(encoder.requiredSpace(text.size())));
-    char* end = encoder.appendToBuffer(into.data(), text);
-    into.resize(size_t(end - into.data()));
+    into.resize(size_t(text.size()));
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (units[i] >= 0x80) {
+            QStringEncoder encoder(QStringEncoder::Utf8);
+            into.resize(size_t(i + encoder.requiredSpace(text.size() - i)));
+            char* end = encoder.appendToBuffer(into.data() + i, QStringView(text).sliced(i));
+            into.resize(size_t(end - into.data()));
+            return;
+        }
+        into[size_t(i)] = char(units[i]);
+    }
 }
 }
 

@@ -879,6 +879,8 @@ private:
                                                            : BoundValue::Kind::Text;
             if (bound.kind == BoundValue::Kind::Bytes)
                 bound.bytes = v.toBytes();
+            else if (v.kind() == Value::Kind::Integer && m_forms[j] != ValueForm::Bit)
+                bound.text.setNum(v.toInteger());  // into the room the row before left
             else if (bound.kind == BoundValue::Kind::Text)
                 bound.text = valueText(v, m_forms[j]);
         }
