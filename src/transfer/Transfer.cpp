@@ -451,15 +451,15 @@ private:
             step(L.closeReader, [&] { m_reader->Close(); });
             return;
         }
-        m_rowsBefore = m_carried.rowsBefore;
+        const QString valuesStart = QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) + QLatin1String(" VALUES(");
         QString insertStart;
         if (appending) {
             insertStart = prepareAppend(into);
         } else if (resume) {
             columnTypes();
-            insertStart = QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) + QLatin1String(" VALUES(");
+            insertStart = valuesStart;
         } else if (createTable(into)) {
-            insertStart = QStringLiteral("INSERT INTO ") + quotedName(into, d.target.quote) + QLatin1String(" VALUES(");
+            insertStart = valuesStart;
         }
         if (insertStart.isEmpty()) {
             table().skipped = (appending   ? QStringLiteral("its columns could not be read: ")
@@ -469,8 +469,10 @@ private:
             step(L.closeReader, [&] { m_reader->Close(); });
             return;
         }
-        if (resume)
-            m_rowsBefore = resume->rowsBefore;  // the append's count took the rows copied so far as well
+        // The target's rows before the copy; an append counted them itself,
+        // but once resumed its count holds the rows copied so far as well.
+        if (resume || !appending)
+            m_rowsBefore = m_carried.rowsBefore;
         m_created = true;
         m_insertStart = insertStart;
         m_unsettledKeys.clear();
