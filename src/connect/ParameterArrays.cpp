@@ -20,7 +20,6 @@ void ParameterRows::add(const std::vector<BoundValue>& row) {
         column.data.append(bytes.constData(), size_t(bytes.size()));
         column.lengths.push_back(SQLLEN(bytes.size()));
         column.widest = std::max(column.widest, size_t(bytes.size()));
-        m_bytes += bytes.size();
     }
     ++m_rows;
 }
@@ -35,7 +34,6 @@ qsizetype ParameterRows::arrayBytes() const {
 void ParameterRows::clear() {
     m_columns.clear();
     m_rows = 0;
-    m_bytes = 0;
 }
 
 std::vector<BoundValue> ParameterRows::row(int row) const {

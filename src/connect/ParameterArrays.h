@@ -21,7 +21,6 @@ public:
     void add(const std::vector<BoundValue>& row);
     void clear();
     int rows() const { return m_rows; }
-    qsizetype bytes() const { return m_bytes; }
     // What the arrays take once each column is as wide as its widest value.
     qsizetype arrayBytes() const;
     // A row as it was given, for a row that must go again by itself.
@@ -38,7 +37,6 @@ private:
     };
     std::vector<Column> m_columns;
     int m_rows = 0;
-    qsizetype m_bytes = 0;
 };
 
 // A prepared statement run once for many rows of values, bound as arrays a
