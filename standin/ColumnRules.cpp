@@ -54,14 +54,64 @@ std::string roundingTriggers(const std::string& table, const std::vector<ExactCo
            quotedName(name + "_u") + " AFTER UPDATE ON " + t + body;
 }
 
+// SQL Anywhere's special defaults, as functions SQLite calls and the
+// catalogue reads back: DEFAULT CURRENT TIMESTAMP, CURRENT DATE, TIMESTAMP
+// (set again by every UPDATE, by a trigger) and AUTOINCREMENT (the next
+// value past the largest, by a trigger after the INSERT; a NOT NULL such
+// column takes its NULL until then, and the catalogue keeps its NOT NULL).
+void applySpecialDefaults(std::string_view s, const std::vector<Token>& all, const std::vector<size_t>& stmt,
+                          const std::vector<size_t>& def, const std::string& table, const std::string& column, Edits& edits) {
+    auto word = [&](size_t j, std::string_view w) { return j < def.size() && isWord(s, all[stmt[def[j]]], w); };
+    for (size_t j = 1; j < def.size(); ++j) {
+        if (!word(j, "DEFAULT"))
+            continue;
+        std::string function;
+        size_t last = j + 1;
+        if (word(j + 1, "CURRENT") && word(j + 2, "TIMESTAMP")) {
+            function = "sa_current_timestamp()";
+            last = j + 2;
+        } else if (word(j + 1, "CURRENT") && word(j + 2, "DATE")) {
+            function = "sa_current_date()";
+            last = j + 2;
+        } else if (word(j + 1, "TIMESTAMP")) {
+            function = "sa_timestamp()";
+            edits.trailing += "; CREATE TRIGGER " + quotedName("sa_ts_" + std::to_string(std::random_device{}()) + "_" + column) +
+                              " AFTER UPDATE ON " + quotedName(table) + " FOR EACH ROW WHEN NEW." + quotedName(column) + " IS OLD." +
+                              quotedName(column) + " BEGIN UPDATE " + quotedName(table) + " SET " + quotedName(column) +
+                              " = sa_timestamp() WHERE rowid = NEW.rowid; END";
+        } else if (word(j + 1, "AUTOINCREMENT")) {
+            bool notNull = false;
+            for (size_t n = 1; n + 1 < def.size(); ++n)
+                if (word(n, "NOT") && word(n + 1, "NULL")) {
+                    notNull = true;
+                    edits.remove.insert(stmt[def[n]]);
+                    edits.remove.insert(stmt[def[n + 1]]);
+                }
+            function = std::string("sa_autoincrement(") + (notNull ? "1" : "0") + ")";
+            const std::string c = quotedName(column), t = quotedName(table);
+            edits.trailing += "; CREATE TRIGGER " + quotedName("sa_ai_" + std::to_string(std::random_device{}()) + "_" + column) +
+                              " AFTER INSERT ON " + t + " FOR EACH ROW WHEN NEW." + c + " IS NULL BEGIN UPDATE " + t + " SET " + c +
+                              " = (SELECT coalesce(max(CAST(" + c + " AS INTEGER)), 0) + 1 FROM " + t +
+                              ") WHERE rowid = NEW.rowid; END";
+        } else {
+            continue;
+        }
+        edits.replace[stmt[def[j + 1]]] = "(" + function + ")";
+        for (size_t n = j + 2; n <= last; ++n)
+            edits.remove.insert(stmt[def[n]]);
+    }
+}
+
 void applyColumnRules(std::string_view s, const std::vector<Token>& all, const std::vector<size_t>& stmt,
-                      const std::vector<size_t>& def, size_t endToken, std::vector<ExactColumn>& exact, Edits& edits) {
+                      const std::vector<size_t>& def, size_t endToken, const std::string& table, std::vector<ExactColumn>& exact,
+                      Edits& edits) {
     const Token& first = all[stmt[def.front()]];
     for (std::string_view w : {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"})
         if (isWord(s, first, w))
             return;  // a table constraint
     const std::string column = nameText(s, first);
     checkIdentifierLength(column);
+    applySpecialDefaults(s, all, stmt, def, table, column, edits);
 
     size_t k = 1;
     const size_t typeStart = k;
@@ -161,7 +211,7 @@ void applyCreateTableRules(std::string_view s, const std::vector<Token>& all, co
         const bool ends = depth == 0 && (isPunctuation(s, t, ',') || isPunctuation(s, t, ')'));
         if (ends) {
             if (!def.empty())
-                applyColumnRules(s, all, stmt, def, stmt[k], exact, edits);
+                applyColumnRules(s, all, stmt, def, stmt[k], table, exact, edits);
             def.clear();
             if (isPunctuation(s, t, ')')) {
                 edits.trailing += roundingTriggers(table, exact);

@@ -126,13 +126,13 @@ std::optional<ColumnInfo> fromDeclaredType(const std::string& declared) {
     if (key == "TINYINT")
         return integer(SQL_TINYINT, "tinyint", 3, 1, true);  // iAnywhere's TINYINT is 0 to 255
     if (key == "SMALLINT")
-        return integer(SQL_SMALLINT, "smallint", 5, 2, isUnsigned);
+        return integer(SQL_SMALLINT, isUnsigned ? "unsigned smallint" : "smallint", 5, 2, isUnsigned);
     if (key == "INTEGER" || key == "INT")
-        return integer(SQL_INTEGER, "integer", 10, 4, isUnsigned);
+        return integer(SQL_INTEGER, isUnsigned ? "unsigned int" : "integer", 10, 4, isUnsigned);
     if (key == UnsignedBigintText)
         return integer(SQL_BIGINT, "unsigned bigint", 20, 8, true);
     if (key == "BIGINT")
-        return integer(SQL_BIGINT, "bigint", isUnsigned ? 20 : 19, 8, isUnsigned);
+        return integer(SQL_BIGINT, isUnsigned ? "unsigned bigint" : "bigint", isUnsigned ? 20 : 19, 8, isUnsigned);
     // FLOAT is single precision unless its precision (in bits) asks for more.
     if (key == "REAL" || (key == "FLOAT" && (params.empty() || params[0] <= 24)))
         return make(SQL_REAL, key == "FLOAT" ? "float" : "real", 7, 0, 4, 14);

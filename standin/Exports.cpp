@@ -163,7 +163,7 @@ constexpr SQLUSMALLINT Supported[] = {
     SQL_API_SQLDESCRIBECOL, SQL_API_SQLCOLATTRIBUTE, SQL_API_SQLFETCH, SQL_API_SQLBINDCOL, SQL_API_SQLGETDATA, SQL_API_SQLROWCOUNT,
     SQL_API_SQLFREESTMT, SQL_API_SQLCLOSECURSOR, SQL_API_SQLMORERESULTS, SQL_API_SQLGETDIAGREC,
     SQL_API_SQLGETDIAGFIELD, SQL_API_SQLENDTRAN, SQL_API_SQLBINDPARAMETER, SQL_API_SQLPARAMDATA, SQL_API_SQLPUTDATA,
-    SQL_API_SQLCANCEL, SQL_API_SQLPRIMARYKEYS};
+    SQL_API_SQLCANCEL, SQL_API_SQLPRIMARYKEYS, SQL_API_SQLCOLUMNS, SQL_API_SQLSTATISTICS, SQL_API_SQLFOREIGNKEYS};
 
 }
 
@@ -630,6 +630,68 @@ TW_EXPORT SQLRETURN SQL_API SQLPrimaryKeysW(SQLHSTMT handle, SQLWCHAR*, SQLSMALL
 TW_EXPORT SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
                                            SQLSMALLINT tableLength) {
     return primaryKeysText<Narrow>(handle, table, tableLength);
+}
+
+template <class Text>
+SQLRETURN columnsText(SQLHSTMT handle, typename Text::Char* table, SQLSMALLINT tableLength) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        stmt.catalogue(columnsQuery(stmt.dbc->requireDb(), optionalText<Text>(table, tableLength).value_or("%")));
+        return stmt.result();
+    });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLColumnsW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* table,
+                                        SQLSMALLINT tableLength, SQLWCHAR*, SQLSMALLINT) {
+    return columnsText<Wide>(handle, table, tableLength);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
+                                       SQLSMALLINT tableLength, SQLCHAR*, SQLSMALLINT) {
+    return columnsText<Narrow>(handle, table, tableLength);
+}
+
+template <class Text>
+SQLRETURN statisticsText(SQLHSTMT handle, typename Text::Char* table, SQLSMALLINT tableLength, SQLUSMALLINT unique) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        const std::optional<std::string> name = optionalText<Text>(table, tableLength);
+        if (!name)
+            throw Error("HY009", "invalid use of null pointer");
+        stmt.catalogue(statisticsQuery(stmt.dbc->requireDb(), *name, unique == SQL_INDEX_UNIQUE));
+        return stmt.result();
+    });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* table,
+                                           SQLSMALLINT tableLength, SQLUSMALLINT unique, SQLUSMALLINT) {
+    return statisticsText<Wide>(handle, table, tableLength, unique);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLStatistics(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
+                                          SQLSMALLINT tableLength, SQLUSMALLINT unique, SQLUSMALLINT) {
+    return statisticsText<Narrow>(handle, table, tableLength, unique);
+}
+
+template <class Text>
+SQLRETURN foreignKeysText(SQLHSTMT handle, typename Text::Char* table, SQLSMALLINT tableLength) {
+    return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
+        const std::optional<std::string> name = optionalText<Text>(table, tableLength);
+        if (!name)
+            throw Error("HYC00", "the stand-in answers SQLForeignKeys for a foreign-key table");
+        stmt.catalogue(foreignKeysQuery(stmt.dbc->requireDb(), *name));
+        return stmt.result();
+    });
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLForeignKeysW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*,
+                                            SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* table,
+                                            SQLSMALLINT tableLength) {
+    return foreignKeysText<Wide>(handle, table, tableLength);
+}
+
+TW_EXPORT SQLRETURN SQL_API SQLForeignKeys(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
+                                           SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
+                                           SQLSMALLINT tableLength) {
+    return foreignKeysText<Narrow>(handle, table, tableLength);
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {

@@ -2,6 +2,7 @@
 #include "ServerFunctions.h"
 #include "ExactNumbers.h"
 #include "Statement.h"
+#include "Structure.h"
 #include <odbcinst.h>
 #include <climits>
 #include <mutex>
@@ -58,6 +59,8 @@ Error sqliteError(sqlite3* db, int rc) {
             const size_t dot = where.rfind('.');
             state = "23502";
             message = "Column '" + where.substr(dot + 1) + "' in table '" + where.substr(0, dot) + "' cannot be NULL";
+        } else if (rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_UNIQUE) {
+            message = duplicateKeyMessage(db, message, rc == SQLITE_CONSTRAINT_PRIMARYKEY);
         }
         break;
     case SQLITE_BUSY:
@@ -128,6 +131,7 @@ void Dbc::connect(const std::string& dsn, const std::string& databaseOverride) {
     sqlite3_extended_result_codes(handle, 1);
     registerColumnRuleFunctions(handle);
     registerServerFunctions(handle);
+    registerStructureFunctions(handle);
     sqlite3_busy_timeout(handle, loginTimeout > 0 && loginTimeout < INT_MAX / 1000 ? int(loginTimeout * 1000) : 15000);
     char* failure = nullptr;
     rc = sqlite3_exec(handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &failure);

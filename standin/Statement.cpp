@@ -2,6 +2,8 @@
 #include "ExactNumbers.h"
 #include "Text.h"
 #include "Translate.h"
+#include "Structure.h"
+#include "CatalogueQueries.h"
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -19,13 +21,14 @@ namespace {
 
 // sqlite_master lists neither itself nor its order: it comes first, the
 // rest in the order the database keeps them.
+// The comment's expression takes the place of %REMARKS%.
 constexpr const char* TablesQuery = R"(SELECT NULL AS TABLE_CAT, NULL AS TABLE_SCHEM, name AS TABLE_NAME,
-       kind AS TABLE_TYPE, NULL AS REMARKS
+       kind AS TABLE_TYPE, %REMARKS% AS REMARKS
 FROM (SELECT 'sqlite_master' AS name, 'SYSTEM TABLE' AS kind, 0 AS ord
       UNION ALL
       SELECT name,
              CASE WHEN type = 'view' THEN 'VIEW'
-                  WHEN name LIKE 'sqlite\_%' ESCAPE '\' THEN 'SYSTEM TABLE'
+                  WHEN name LIKE 'sqlite\_%' ESCAPE '\' OR name IN ('sa_remark', 'sa_foreign_key') THEN 'SYSTEM TABLE'
                   ELSE 'TABLE' END,
              rowid
       FROM sqlite_master WHERE type IN ('table', 'view'))
@@ -288,7 +291,8 @@ void Stmt::prepare(const std::string& sql) {
     m_fixedColumns.clear();
     m_parameters.clear();
     m_binaryParameters.clear();
-    load(translateStatement(sql));
+    const StructureRewrite rewrite = rewriteStructure(dbc->requireDb(), sql);
+    load(rewrite.before + (rewrite.replacement ? *rewrite.replacement : translateStatement(sql)) + rewrite.after);
 }
 
 void Stmt::bindParameter(SQLUSMALLINT number, const BoundParameter& parameter) {
@@ -386,7 +390,16 @@ void Stmt::tables(const std::optional<std::string>& namePattern, const std::opti
     m_fixedColumns = {varcharColumn("TABLE_CAT", 128, SQL_NULLABLE), varcharColumn("TABLE_SCHEM", 128, SQL_NULLABLE),
                       varcharColumn("TABLE_NAME", 128, SQL_NO_NULLS), varcharColumn("TABLE_TYPE", 128, SQL_NO_NULLS),
                       varcharColumn("REMARKS", 254, SQL_NULLABLE)};
-    load(TablesQuery);
+    std::string query = TablesQuery;
+    query.replace(query.find("%REMARKS%"), 9, tableRemarksExpression(dbc->requireDb(), "name"));
+    load(query);
+    execute();
+}
+
+void Stmt::catalogue(const CatalogueQuery& query) {
+    m_parameters.clear();
+    m_fixedColumns = query.columns;
+    load(query.sql);
     execute();
 }
 

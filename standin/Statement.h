@@ -1,4 +1,5 @@
 #pragma once
+#include "CatalogueQueries.h"
 #include "Columns.h"
 #include "Handles.h"
 #include <optional>
@@ -27,6 +28,8 @@ public:
     void tables(const std::optional<std::string>& namePattern, const std::optional<std::string>& tableTypes);
     // The primary key's columns of one table, in the key's order.
     void primaryKeys(const std::string& table);
+    // SQLColumns, SQLStatistics and SQLForeignKeys: a catalogue query's result.
+    void catalogue(const CatalogueQuery& query);
 
     SQLSMALLINT columnCount() const { return SQLSMALLINT(m_columns.size()); }
     const ColumnInfo& column(SQLUSMALLINT number) const;  // 1-based

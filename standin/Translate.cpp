@@ -221,6 +221,12 @@ std::string translateStatement(std::string_view sql) {
     return out + edits.trailing;
 }
 
+std::string sqliteStringLiteral(std::string_view literal) {
+    std::string out;
+    appendStringLiteral(out, literal);
+    return out;
+}
+
 bool isBlankSql(std::string_view text) {
     for (const Token& t : tokenize(text))
         if (significant(t) && t.kind != Token::Semicolon)

@@ -11,6 +11,10 @@ namespace standin {
 //   'C:\\new' and 'a\nb'          ->  the backslash escapes of a string literal resolved
 std::string translateStatement(std::string_view sql);
 
+// An iAnywhere string literal ('…', quotes included) as SQLite reads it:
+// its backslash escapes resolved.
+std::string sqliteStringLiteral(std::string_view literal);
+
 // True when text holds no statement: only blanks, comments and semicolons.
 bool isBlankSql(std::string_view text);
 

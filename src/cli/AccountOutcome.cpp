@@ -56,6 +56,12 @@ QJsonObject tableJson(const TableAccount& t) {
         o.insert("resume_after", QJsonArray::fromStringList(t.resumeFrom->lastKey));
     if (!t.cannotResume.isEmpty())
         o.insert("cannot_resume", t.cannotResume);
+    if (!t.structureKept.isEmpty())
+        o.insert("structure_kept", QJsonArray::fromStringList(t.structureKept));
+    if (!t.structureLeftOut.isEmpty())
+        o.insert("structure_left_out", QJsonArray::fromStringList(t.structureLeftOut));
+    if (!t.typesChanged.isEmpty())
+        o.insert("types_changed", QJsonArray::fromStringList(t.typesChanged));
     return o;
 }
 

@@ -89,11 +89,12 @@ void readOption(const QString& option, Arguments& args, CommandLine& c) {
         c.options.existing = existingFrom(args.valueOf(option));
     } else if (option == u"--where") {
         c.options.where = args.valueOf(option);
-    } else if (option == u"--fast" || option == u"--all" || option == u"--no-check" || option == u"--json" ||
+    } else if (option == u"--fast" || option == u"--keep-structure" || option == u"--all" || option == u"--no-check" || option == u"--json" ||
                option == u"--resume") {
         if (args.valueJoined())
             throw UsageError(option + QStringLiteral(" takes no value"));
         c.options.fastCopy |= option == u"--fast";
+        c.options.keepStructure |= option == u"--keep-structure";
         c.allTables |= option == u"--all";
         c.resume |= option == u"--resume";
         c.options.verifies &= option != u"--no-check";
@@ -133,7 +134,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         if (!option.startsWith(QLatin1String("--")))
             throw UsageError(QStringLiteral("unexpected argument ") + option);
         toGiven |= option == u"--to";
-        for (const char* o : {"--to", "--tables", "--table", "--all", "--fast", "--existing", "--where", "--no-check"})
+        for (const char* o : {"--to", "--tables", "--table", "--all", "--fast", "--keep-structure", "--existing", "--where",
+                              "--no-check"})
             transferGiven |= option == QLatin1String(o);
         readOption(option, args, c);
     }
@@ -157,8 +159,8 @@ QString usageText() {
         "  tablewright --help | --version\n"
         "  tablewright list mysql|iany      the tables of one side, one per line\n"
         "  tablewright copy --to iany|mysql (--tables a,b,... | --table NAME ... | --all)\n"
-        "                   [--fast] [--existing replace|append|skip|fail] [--where SQL]\n"
-        "                   [--no-check] [--json]\n"
+        "                   [--fast] [--keep-structure] [--existing replace|append|skip|fail]\n"
+        "                   [--where SQL] [--no-check] [--json]\n"
         "  tablewright copy --resume [--json]\n"
         "\n"
         "Connections come from the stored profile (the connection window's fields),\n"
@@ -169,6 +171,11 @@ QString usageText() {
         "\n"
         "copy copies the tables into the other side, then checks each copy.\n"
         "  --fast          rows in batches inside transactions\n"
+        "  --keep-structure  create each table with its source's column types, primary\n"
+        "                  key, NOT NULL, defaults, auto-increment and comments; its\n"
+        "                  indexes after the rows, and the foreign keys between the\n"
+        "                  tables copied once all are in; what cannot be carried is\n"
+        "                  said in the account\n"
         "  --existing      what to do with a table the target has: replace it, append\n"
         "                  the rows by column name, skip it, or fail it (the default;\n"
         "                  nothing is dropped)\n"

@@ -126,6 +126,8 @@ Recordset Connection::OpenSchema(int schema, const QString& table) {
         rs.openTables(*this);
     else if (schema == adSchemaPrimaryKeys)
         rs.openPrimaryKeys(*this, table);
+    else if (schema == adSchemaColumns || schema == adSchemaIndexes || schema == adSchemaForeignKeys)
+        rs.openCatalogue(*this, schema, table);
     else
         throw DbError(QStringLiteral("Object or provider is not capable of performing requested operation."));
     return rs;

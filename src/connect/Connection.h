@@ -16,6 +16,9 @@ constexpr int Client = 3;  // all rows read client-side: RecordCount is exact
 
 constexpr int adSchemaTables = 20;
 constexpr int adSchemaPrimaryKeys = 28;
+constexpr int adSchemaColumns = 4;
+constexpr int adSchemaIndexes = 12;
+constexpr int adSchemaForeignKeys = 27;
 
 // A database connection in the shape the program has always used: set the
 // properties, Open with a connection string, Execute, Close.
@@ -52,6 +55,9 @@ public:
     // TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE and DESCRIPTION.
     // 28 (adSchemaPrimaryKeys): the primary key's columns of the table
     // named, in the key's order, with COLUMN_NAME and ORDINAL.
+    // 4 (adSchemaColumns), 12 (adSchemaIndexes) and 27 (adSchemaForeignKeys,
+    // the keys the table named holds): the driver's SQLColumns,
+    // SQLStatistics and SQLForeignKeys, under ODBC's column names.
     Recordset OpenSchema(int schema, const QString& table = {});
     void Close();
     bool isOpen() const;

@@ -113,6 +113,29 @@ void Recordset::openPrimaryKeys(Connection& connection, const QString& table) {
         d->fields[i].Name = QString::fromUtf16(primaryKeyColumnNames[i]);
 }
 
+void Recordset::openCatalogue(Connection& connection, int schema, const QString& table) {
+    StmtHandle stmt = connection.takeStatement();
+    std::u16string name = table.toStdU16String();
+    auto* text = reinterpret_cast<SQLWCHAR*>(name.data());
+    const auto length = SQLSMALLINT(name.size());
+    if (schema == adSchemaColumns) {
+        // The name is a pattern here: its _ and % are escaped to stand for themselves.
+        std::u16string pattern;
+        for (char16_t c : name) {
+            if (c == u'_' || c == u'%' || c == u'\\')
+                pattern += u'\\';
+            pattern += c;
+        }
+        stmt.check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, reinterpret_cast<SQLWCHAR*>(pattern.data()),
+                               SQLSMALLINT(pattern.size()), nullptr, 0));
+    } else if (schema == adSchemaIndexes) {
+        stmt.check(SQLStatisticsW(stmt.get(), nullptr, 0, nullptr, 0, text, length, SQL_INDEX_ALL, SQL_QUICK));
+    } else {
+        stmt.check(SQLForeignKeysW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, text, length));
+    }
+    d->start(std::move(stmt), connection, -1);
+}
+
 void Recordset::Impl::start(StmtHandle executed, Connection& connection, long long counted) {
     session = connection.session();
     stmt = std::move(executed);

@@ -41,6 +41,8 @@ private:
     friend class Connection;
     void openTables(Connection& connection);  // the tables schema
     void openPrimaryKeys(Connection& connection, const QString& table);
+    // SQLColumns, SQLStatistics or SQLForeignKeys of one table, under ODBC's own column names.
+    void openCatalogue(Connection& connection, int schema, const QString& table);
     struct Impl;
     std::unique_ptr<Impl> d;
 };

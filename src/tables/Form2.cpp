@@ -37,8 +37,10 @@ constexpr int transferResultTop = 4960, transferResultHeight = 360;
 constexpr int fastCopyTop = 5360, fastCopyHeight = 300;
 constexpr int backTop = 5760, backHeight = 405;
 const QString fastCopyKey = QStringLiteral("FastCopy");
+const QString keepStructureKey = QStringLiteral("KeepStructure");
 const QString existingTableSetting = QStringLiteral("ExistingTable");
-constexpr int fastCopyWidth = 2400, existingLeft = 2640, existingLabelWidth = 1800, existingChoiceWidth = 3480;
+constexpr int fastCopyWidth = 1150, keepStructureLeft = 1330, keepStructureWidth = 1900;
+constexpr int existingLeft = 3300, existingLabelWidth = 1560, existingChoiceWidth = 3060;
 // Below the bottom row: the title bar, the borders and a narrow margin.
 constexpr float marginBelowButtons = 580;
 
@@ -125,6 +127,12 @@ void Form2::buildControls() {
     placeInTwips(*FastCopy, 120, fastCopyTop, fastCopyWidth, fastCopyHeight);
     FastCopy->setChecked(m_store.GetSetting(fastCopyKey, QStringLiteral("False")) == u"True");
     TransferResult->setFastCopy(FastCopy->isChecked());
+    KeepStructure = new QCheckBox(QStringLiteral("Keep types and keys"), this);
+    KeepStructure->setToolTip(QStringLiteral("Create each table with its column types, primary key, defaults and comments; "
+                                             "its indexes after the rows, and foreign keys between the tables copied"));
+    placeInTwips(*KeepStructure, keepStructureLeft, fastCopyTop, keepStructureWidth, fastCopyHeight);
+    KeepStructure->setChecked(m_store.GetSetting(keepStructureKey, QStringLiteral("False")) == u"True");
+    TransferResult->setKeepStructure(KeepStructure->isChecked());
     auto* existingLabel = new QLabel(QStringLiteral("When a table exists:"), this);
     placeInTwips(*existingLabel, existingLeft, fastCopyTop, existingLabelWidth, fastCopyHeight);
     ExistingTableChoice = new QComboBox(this);
@@ -141,7 +149,7 @@ void Form2::buildControls() {
 
     QWidget* const tabOrder[] = {List2,       List1,       PushButton10, PushButton11, PushButton3,
                                  PushButton1, PushButton6, PushButton8,  PushButton9,  PushButton4,
-                                 PushButton5, PushButton7, FastCopy,     ExistingTableChoice, PushButton2,  PushButton12};
+                                 PushButton5, PushButton7, FastCopy,     KeepStructure, ExistingTableChoice, PushButton2,  PushButton12};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     List2->setFocus();
@@ -158,6 +166,10 @@ void Form2::wireEvents() {
     connect(FastCopy, &QCheckBox::toggled, this, [this](bool on) {
         TransferResult->setFastCopy(on);
         m_store.SaveSetting(fastCopyKey, on ? QStringLiteral("True") : QStringLiteral("False"));
+    });
+    connect(KeepStructure, &QCheckBox::toggled, this, [this](bool on) {
+        TransferResult->setKeepStructure(on);
+        m_store.SaveSetting(keepStructureKey, on ? QStringLiteral("True") : QStringLiteral("False"));
     });
     connect(ExistingTableChoice, &QComboBox::currentIndexChanged, this, [this] {
         const auto mode = ExistingTable(ExistingTableChoice->currentData().toInt());
@@ -182,7 +194,7 @@ TableManagerUi Form2::ui() {
 QList<QWidget*> Form2::listsAndButtons() const {
     return {List1,       List2,       PushButton1, PushButton2, PushButton3,  PushButton4,  PushButton5,
             PushButton6, PushButton7, PushButton8, PushButton9, PushButton10, PushButton11, PushButton12, FastCopy,
-            ExistingTableChoice, TransferResult->ResumeButton};
+            KeepStructure, ExistingTableChoice, TransferResult->ResumeButton};
 }
 
 void Form2::runTableOperation(void (*operation)(TableManagerUi&)) {

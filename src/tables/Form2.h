@@ -55,6 +55,7 @@ public:
     ProgressBarWidget* ProgressBar1;
     TransferResultView* TransferResult;  // under the bar: the last transfer's account
     QCheckBox* FastCopy;                 // "Fast copy": rows in batches inside transactions
+    QCheckBox* KeepStructure;            // "Keep types and keys": tables created as their sources are
     QComboBox* ExistingTableChoice;      // "When a table exists": Ask, Replace, Append, Skip
     QPushButton *PushButton1, *PushButton2, *PushButton3, *PushButton4, *PushButton5, *PushButton6, *PushButton7,
         *PushButton8, *PushButton9, *PushButton10, *PushButton11, *PushButton12;

@@ -70,7 +70,8 @@ private:
 class PanelOnWindow : public TransferPanel {
 public:
     explicit PanelOnWindow(TransferPanel& panel)
-        : m_panel(panel), m_verifies(panel.verifies()), m_fastCopy(panel.fastCopy()), m_existing(panel.existingTable()) {}
+        : m_panel(panel), m_verifies(panel.verifies()), m_fastCopy(panel.fastCopy()),
+          m_keepStructure(panel.keepStructure()), m_existing(panel.existingTable()) {}
     bool stopRequested() const override { return m_stop.load(std::memory_order_relaxed); }
     void showAccount(const TransferAccount& account) override {
         onWindowThread([&] { m_panel.showAccount(account); });
@@ -80,12 +81,13 @@ public:
     }
     bool verifies() const override { return m_verifies; }
     bool fastCopy() const override { return m_fastCopy; }
+    bool keepStructure() const override { return m_keepStructure; }
     ExistingTable existingTable() const override { return m_existing; }
     void copyStop() { m_stop = m_panel.stopRequested(); }
 
 private:
     TransferPanel& m_panel;
-    const bool m_verifies, m_fastCopy;  // as they were when the transfer began
+    const bool m_verifies, m_fastCopy, m_keepStructure;  // as they were when the transfer began
     const ExistingTable m_existing;
     std::atomic<bool> m_stop{false};
 };

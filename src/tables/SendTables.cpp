@@ -49,7 +49,8 @@ void transferTables(const TransferDirection& direction, TableManagerUi& ui, Stat
                                               .verifies = ui.transfer.verifies(),
                                               .existing = ui.transfer.existingTable(),
                                               .where = {},
-                                              .parameterArrays = ui.transfer.parameterArrays()},
+                                              .parameterArrays = ui.transfer.parameterArrays(),
+                                              .keepStructure = ui.transfer.keepStructure()},
                                   .nothingChosen = source.nothingChosen(),
                                   .entriesLookedAt = source.ListCount(),
                                   .resuming = {}};

@@ -18,6 +18,8 @@ public:
     virtual bool verifies() const { return true; }
     // Whether the rows go in batches inside transactions (off by default).
     virtual bool fastCopy() const { return false; }
+    // Whether tables are created with the source's types and keys (off by default).
+    virtual bool keepStructure() const { return false; }
     virtual ExistingTable existingTable() const { return ExistingTable::Ask; }
     // Whether fast copy into MariaDB sends parameter arrays (the default)
     // rather than INSERT texts of many rows.

@@ -19,6 +19,8 @@ public:
     bool stopRequested() const override { return m_stop; }
     bool fastCopy() const override { return m_fastCopy; }
     void setFastCopy(bool on) { m_fastCopy = on; }
+    bool keepStructure() const override { return m_keepStructure; }
+    void setKeepStructure(bool on) { m_keepStructure = on; }
     ExistingTable existingTable() const override { return m_existing; }
     void setExistingTable(ExistingTable mode) { m_existing = mode; }
     void showAccount(const TransferAccount& account) override;
@@ -40,6 +42,7 @@ public:
 private:
     bool m_stop = false;
     bool m_fastCopy = false;
+    bool m_keepStructure = false;
     ExistingTable m_existing = ExistingTable::Ask;
     std::optional<TransferAccount> m_account;
     QString m_idle;

@@ -6,34 +6,7 @@
 
 namespace tw {
 
-QString quotedName(const QString& name, QChar quote) {
-    QString quoted;
-    quoted.reserve(name.size() + 2);
-    quoted += quote;
-    for (QChar c : name) {
-        if (c == quote)
-            quoted += quote;
-        quoted += c;
-    }
-    quoted += quote;
-    return quoted;
-}
-
 namespace {
-void appendQuoted(QString& statement, const QString& text, bool backslashEscapes) {
-    statement += u'\'';
-    if (!text.contains(u'\'') && !(backslashEscapes && text.contains(u'\\'))) {
-        statement += text;
-    } else {
-        for (QChar c : text) {
-            if (c == u'\'' || (backslashEscapes && c == u'\\'))
-                statement += c;
-            statement += c;
-        }
-    }
-    statement += u'\'';
-}
-
 void appendBytes(QString& statement, const QByteArray& bytes, LiteralSyntax::Bytes form) {
     const QByteArray hex = bytes.toHex();
     if (form == LiteralSyntax::Bytes::XQuoted) {
@@ -72,7 +45,7 @@ QString singleText(const Value& value) {
 }
 
 QString valueText(const Value& value, ValueForm form) {
-    if (form == ValueForm::Bit)
+    if (form == ValueForm::Bit || form == ValueForm::BitNumber)
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     if (form == ValueForm::Single)
         return singleText(value);
@@ -85,10 +58,10 @@ void appendBoundLiteral(QString& statement, const BoundValue& value, ValueForm f
     case BoundValue::Kind::Null: statement += QLatin1String("NULL"); break;
     case BoundValue::Kind::Bytes: appendBytes(statement, value.bytes, syntax.bytes); break;
     case BoundValue::Kind::Text:
-        if (form == ValueForm::Number && integer.match(value.text).hasMatch())
+        if ((form == ValueForm::Number || form == ValueForm::BitNumber) && integer.match(value.text).hasMatch())
             statement += value.text;
         else
-            appendQuoted(statement, value.text, syntax.backslashEscapes);
+            appendSqlString(statement, value.text, syntax.backslashEscapes);
         break;
     }
 }
@@ -102,8 +75,10 @@ void appendLiteral(QString& statement, const Value& value, ValueForm form, const
         appendInteger(statement, value);
     else if (form == ValueForm::Bit)
         statement += value.toBool() ? QLatin1String("'1'") : QLatin1String("'0'");
+    else if (form == ValueForm::BitNumber)
+        statement += value.toBool() ? u'1' : u'0';
     else
-        appendQuoted(statement, valueText(value, form), syntax.backslashEscapes);
+        appendSqlString(statement, valueText(value, form), syntax.backslashEscapes);
 }
 
 }

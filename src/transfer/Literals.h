@@ -1,6 +1,7 @@
 #pragma once
 #include "connect/ParameterStatement.h"
 #include "connect/Value.h"
+#include "schema/SqlText.h"
 #include <QString>
 
 namespace tw {
@@ -11,6 +12,7 @@ enum class ValueForm {
     Number,  // integers unquoted
     Bit,     // 1 or 0 from the value, quoted like the other values
     Single,  // quoted, in a form a single-precision column reads back in range
+    BitNumber,  // 1 or 0 unquoted: MySQL's BIT takes a quoted digit for its byte
 };
 
 // How the target database reads literals.
@@ -21,10 +23,6 @@ struct LiteralSyntax {
     // where they are read, each backslash is doubled.
     bool backslashEscapes = false;
 };
-
-// The name enclosed in the quote character, any quote character inside it
-// doubled, so no name can end the identifier early.
-QString quotedName(const QString& name, QChar quote);
 
 // The text a value is written as in its column's form (not quoted); what a
 // statement with parameters gives for a value that is neither NULL nor bytes.

@@ -77,6 +77,7 @@ QString ResumeState::save() const {
                             {"fastCopy", options.fastCopy},
                             {"verifies", options.verifies},
                             {"where", options.where},
+                            {"keepStructure", options.keepStructure},
                             {"tables", list}};
     return writeStateFile(fileName, QJsonDocument(state).toJson(), false);
 }
@@ -98,7 +99,8 @@ std::optional<ResumeState> ResumeState::load() {
                      .verifies = o["verifies"].toBool(),
                      .existing = ExistingTable::Ask,
                      .where = o["where"].toString(),
-                     .parameterArrays = true};
+                     .parameterArrays = true,
+                     .keepStructure = o["keepStructure"].toBool()};
     for (const QJsonValue& item : o["tables"].toArray()) {
         const QJsonObject t = item.toObject();
         state.tables.push_back({.name = t["name"].toString(),

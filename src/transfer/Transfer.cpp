@@ -10,6 +10,7 @@
 #include "transfer/RowBatch.h"
 #include "transfer/RowDigest.h"
 #include "transfer/RowWriter.h"
+#include "transfer/StructureCopy.h"
 #include "transfer/TableProfile.h"
 #include "transfer/TimedPrompts.h"
 #include "transfer/TransferLog.h"
@@ -334,8 +335,40 @@ private:
         const bool resuming = !r.resuming.empty();
         for (qsizetype i = 0; i < names.size(); ++i)
             m_answers.push_back(resuming ? answerFor(r.resuming[size_t(i)].plan) : decide(names[i], names.first(i)));
+        if (r.options.keepStructure)
+            m_structure.emplace(StructureTarget{d.target.dialect, m_syntax.backslashEscapes});
         for (qsizetype i = 0; i < names.size(); ++i)
             copyTable(names[i], m_answers[size_t(i)], m_answers[size_t(i)] == goOnAnswer ? &r.resuming[size_t(i)].point : nullptr);
+        if (m_structure)
+            m_structure->addForeignKeys(structureSender(), m_account.tables);
+    }
+
+    // Sends a statement of the kept structure; a failure is the account's.
+    StructureCopy::Send structureSender() {
+        return [this](const QString& sql, QString& failure) {
+            m_statement = sql;  // what the error box shows
+            const bool sent = send(L.executeCreate, sql);
+            if (!sent)
+                failure = m_lastFailure;
+            return sent;
+        };
+    }
+
+    // The source table's types and keys, read from its catalogue, decide
+    // the target's; a catalogue that cannot be read leaves the table as it
+    // would be without them, and the account says so.
+    bool planStructure(const QString& name, const QString& into, const std::vector<ColumnType>& types) {
+        if (!m_structure)
+            return false;
+        std::optional<TableStructure> source;
+        if (!step(L.createStart, [&] { source = d.source.readStructure(*m_source, name, &m_yield); })) {
+            table().structureLeftOut << QStringLiteral("its types and keys, since the catalogue could not be read: ") + m_lastFailure;
+            return false;
+        }
+        m_structure->plan(*source, into, types, table());
+        m_forms = m_structure->forms(m_sourceFields, m_forms);
+        m_structured = true;
+        return true;
     }
 
     // 0 for a table the target does not hold, nor will once the tables
@@ -405,6 +438,7 @@ private:
 
     void copyTableRows(const QString& name, int answer, const ResumePoint* resume) {
         m_created = false;
+        m_structured = false;
         if (answer == MsgAnswer::No || answer == skipAnswer || answer == failAnswer) {
             table().skipped = answer == skipAnswer   ? QStringLiteral("kept as it is: it exists in the target")
                               : answer == failAnswer ? QStringLiteral("failed: it exists in the target, and nothing "
@@ -456,9 +490,9 @@ private:
         if (appending) {
             insertStart = prepareAppend(into);
         } else if (resume) {
-            columnTypes();
+            planStructure(name, into, columnTypes());
             insertStart = valuesStart;
-        } else if (createTable(into)) {
+        } else if (createTable(name, into)) {
             insertStart = valuesStart;
         }
         if (insertStart.isEmpty()) {
@@ -508,7 +542,11 @@ private:
                 table().resumeFrom->rowsInDoubt += qsizetype(m_unsettledKeys.size() / m_reader->key().fields.size());
             throw;
         }
+        if (m_structured)
+            m_structure->addIndexes(structureSender(), table());
         const bool inPlace = !replacing || swapIn(name, into);
+        if (m_structured && inPlace)
+            m_structure->tableDone(name, m_account.tables.size() - 1);
         finishTable(name, inPlace && (replacing || !listedAlready));  // an appended or resumed table is listed already
         if (m_verifies && appending)
             verifyAppended(name);
@@ -676,9 +714,16 @@ private:
         return types;
     }
 
-    bool createTable(const QString& name) {
+    bool createTable(const QString& source, const QString& name) {
         step(L.createStart, [&] { m_statement = QStringLiteral("CREATE TABLE ") + quotedName(name, d.target.quote) + u'('; });
         std::vector<ColumnType> types = columnTypes();
+        if (planStructure(source, name, types)) {
+            m_statement = m_structure->target().createTable;
+            if (!send(L.executeCreate, m_statement))
+                return false;
+            m_structure->addComments(structureSender(), table());
+            return true;
+        }
         step(L.createEnd, [&] {
             if (d.fitRow)
                 d.fitRow(types);
@@ -881,7 +926,7 @@ private:
                                                            : BoundValue::Kind::Text;
             if (bound.kind == BoundValue::Kind::Bytes)
                 bound.bytes = v.toBytes();
-            else if (v.kind() == Value::Kind::Integer && m_forms[j] != ValueForm::Bit)
+            else if (v.kind() == Value::Kind::Integer && m_forms[j] != ValueForm::Bit && m_forms[j] != ValueForm::BitNumber)
                 bound.text.setNum(v.toInteger());  // into the room the row before left
             else if (bound.kind == BoundValue::Kind::Text)
                 bound.text = valueText(v, m_forms[j]);
@@ -890,9 +935,9 @@ private:
 
     QString parameterInsert() override {
         QStringList markers;
-        for (bool sends : m_sends)
-            if (sends)
-                markers << QStringLiteral("?");
+        for (size_t j = 0; j < m_sends.size(); ++j)
+            if (m_sends[j])  // a digit bound as text is a byte to MySQL's BIT
+                markers << (m_forms[j] == ValueForm::BitNumber ? QStringLiteral("CAST(? AS UNSIGNED)") : QStringLiteral("?"));
         return m_insertStart + markers.join(QStringLiteral(", ")) + u')';
     }
 
@@ -1030,6 +1075,8 @@ private:
     std::optional<Connection> m_source, m_target;
     std::optional<ReadAhead> m_reader;
     std::vector<ValueForm> m_forms;
+    std::optional<StructureCopy> m_structure;  // when the types and keys are kept
+    bool m_structured = false;  // the current table's are
     std::vector<bool> m_sends;  // by column: its values are sent (appending sends only the target's columns)
     long long m_rowsBefore = 0;  // an appended table's rows before the transfer
     std::vector<Field> m_sourceFields;  // the source's columns, for the profile

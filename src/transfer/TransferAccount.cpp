@@ -134,6 +134,12 @@ QString TableAccount::text() const {
                                                      QStringLiteral(" = ") + resumeFrom->lastKey.join(QStringLiteral(", ")));
     if (!cannotResume.isEmpty())
         text += QStringLiteral("; cannot resume: ") + cannotResume;
+    if (!structureKept.isEmpty())
+        text += QStringLiteral("; kept: ") + structureKept.join(QStringLiteral(", "));
+    if (!typesChanged.isEmpty())
+        text += QStringLiteral("; types changed: ") + typesChanged.join(QStringLiteral(", "));
+    if (!structureLeftOut.isEmpty())
+        text += QStringLiteral("; left out: ") + structureLeftOut.join(QStringLiteral("; "));
     return text;
 }
 

@@ -56,6 +56,10 @@ struct TableAccount {
     std::optional<ResumePoint> resumeFrom;  // ended early where a resumed copy can go on
     QString cannotResume;  // ended early, and why a resumed copy cannot go on
     QString resumed;       // a resumed copy: where it went on, and what became of the rows in doubt
+    // With the types and keys kept: what the target table was given besides
+    // its columns ("primary key", "2 indexes"), what it could not be given
+    // and why, and the column types that are not the source's own.
+    QStringList structureKept, structureLeftOut, typesChanged;
     Verification verification;
     double seconds = 0;
 

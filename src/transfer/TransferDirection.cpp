@@ -21,7 +21,9 @@ const DatabaseSide& mySqlSide() {
                                                .widestExact = 65,
                                                .widestScale = 30,
                                                .doubleCast = QStringLiteral("CAST(%1 AS DOUBLE)"),
-                                               .integerCast = QStringLiteral("CAST(%1 AS SIGNED)")}};
+                                               .integerCast = QStringLiteral("CAST(%1 AS SIGNED)")},
+                                   .readStructure = readMySqlStructure,
+                                   .dialect = StructureTarget::Dialect::MySql};
     return side;
 }
 
@@ -44,7 +46,9 @@ const DatabaseSide& iAnywhereSide() {
                                                .widestExact = 127,
                                                .widestScale = 127,
                                                .doubleCast = QStringLiteral("CAST(%1 AS DOUBLE)"),
-                                               .integerCast = QStringLiteral("CAST(%1 AS INTEGER)")}};
+                                               .integerCast = QStringLiteral("CAST(%1 AS INTEGER)")},
+                                   .readStructure = readIAnywhereStructure,
+                                   .dialect = StructureTarget::Dialect::IAnywhere};
     return side;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include "connect/ConnectionProfile.h"
 #include "connect/Field.h"
+#include "schema/StructureReaders.h"
+#include "schema/StructureStatements.h"
 #include "transfer/Literals.h"
 #include "transfer/TableProfile.h"
 #include "transfer/TypeMaps.h"
@@ -27,6 +29,10 @@ struct DatabaseSide {
     // RENAME TABLE `a` TO `b`; ALTER TABLE "a" RENAME "b"
     QString renameKeyword, renameSeparator;
     ProfileDialect profile;  // how the check's aggregates are written
+    // A table's types and keys: how its catalogue is read, and whose
+    // statements create them.
+    TableStructure (*readStructure)(Connection&, const QString& table, Yield* whileWaiting);
+    StructureTarget::Dialect dialect;
 };
 
 const DatabaseSide& mySqlSide();

@@ -29,8 +29,8 @@ QString TransferLog::entry(const TransferRequest& request, const TransferAccount
     const TransferOptions& o = request.options;
     QString text = QStringLiteral("=== ") + QDateTime::currentDateTimeUtc().toString(Qt::ISODate) + u'\n';
     text += connections(p);
-    text += QStringLiteral("Options: fast copy %1, check %2, existing tables: %3")
-                .arg(onOff(o.fastCopy), onOff(o.verifies),
+    text += QStringLiteral("Options: fast copy %1, types and keys kept %2, check %3, existing tables: %4")
+                .arg(onOff(o.fastCopy), onOff(o.keepStructure), onOff(o.verifies),
                      o.existing == ExistingTable::Fail ? QStringLiteral("Fail") : existingTableKey(o.existing));
     if (!o.where.isEmpty())
         text += QStringLiteral(", rows where ") + o.where;

@@ -18,6 +18,10 @@ struct TransferOptions {
     // Fast copy into MariaDB sends a batch as parameter arrays in one bulk
     // execution; off, as INSERT texts of many rows.
     bool parameterArrays = true;
+    // Tables are created with the source's types, keys, defaults and
+    // comments as near as the target allows; indexes follow the rows and
+    // foreign keys every table. Off, today's statements exactly.
+    bool keepStructure = false;
 };
 
 // A table of a transfer that ended early, as a resumed transfer takes it up.

@@ -77,7 +77,7 @@ TEST_F(StandinTest, ErrorsCarryTheSqlStatesOfTheirKind) {
 
     tw::DbError unique = errorOf(R"(INSERT INTO "t" VALUES(1))");
     EXPECT_EQ(unique.sqlState(), "23000");
-    EXPECT_EQ(unique.message(), prefix + "UNIQUE constraint failed: t.a");
+    EXPECT_EQ(unique.message(), prefix + "Index 'a' for table 't' would not be unique");
 
     tw::DbError notNull = errorOf(R"(INSERT INTO "t" VALUES(NULL))");
     EXPECT_EQ(notNull.sqlState(), "23502");

@@ -98,7 +98,8 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
         {form.PushButton7, form.Frame2, "Rename Table", {240, 3600, 3330, 400}},
         {form.ProgressBar1, &form, "Progress Bar", {120, 4460, 7800, 405}},
         {form.TransferResult, &form, "", {120, 4960, 7800, 360}},
-        {form.FastCopy, &form, "Fast copy", {120, 5360, 2400, 300}},
+        {form.FastCopy, &form, "Fast copy", {120, 5360, 1150, 300}},
+        {form.KeepStructure, &form, "Keep types and keys", {1330, 5360, 1900, 300}},
         {form.PushButton2, &form, "< Back", {120, 5760, 3840, 405}},
         {form.PushButton12, &form, "Help", {4080, 5760, 3840, 405}},
     });
@@ -154,21 +155,32 @@ TEST_F(Form2Test, TheWindowSaysWhichDatabasesItsListsAre) {
     form.hide();
 }
 
-TEST_F(Form2Test, FastCopyIsOffByDefaultAndTheChoiceIsStoredForTheNextRun) {
-    store.SaveSetting("FastCopy", "False");
-    Form2 first(program.services(), profile, store, connectionWindow);
-    EXPECT_FALSE(first.FastCopy->isChecked());
-    EXPECT_FALSE(first.TransferResult->fastCopy());
+// Fast copy and keeping types and keys: off by default, and each choice
+// kept in the settings store for the next run.
+TEST_F(Form2Test, TransferCheckBoxesAreOffByDefaultAndTheChoiceIsStoredForTheNextRun) {
+    struct Box {
+        const char* key;
+        QCheckBox* Form2::*box;
+        bool (TransferResultView::*chosen)() const;
+    };
+    for (const Box& b : {Box{"FastCopy", &Form2::FastCopy, &TransferResultView::fastCopy},
+                         Box{"KeepStructure", &Form2::KeepStructure, &TransferResultView::keepStructure}}) {
+        SCOPED_TRACE(b.key);
+        store.SaveSetting(b.key, "False");
+        Form2 first(program.services(), profile, store, connectionWindow);
+        EXPECT_FALSE((first.*b.box)->isChecked());
+        EXPECT_FALSE((first.TransferResult->*b.chosen)());
 
-    first.FastCopy->click();
-    EXPECT_TRUE(first.TransferResult->fastCopy()) << "the next transfer copies fast";
-    EXPECT_EQ(store.GetSetting("FastCopy", ""), "True");
-    Form2 next(program.services(), profile, store, connectionWindow);
-    EXPECT_TRUE(next.FastCopy->isChecked());
-    EXPECT_TRUE(next.TransferResult->fastCopy());
+        (first.*b.box)->click();
+        EXPECT_TRUE((first.TransferResult->*b.chosen)()) << "the next transfer takes it";
+        EXPECT_EQ(store.GetSetting(b.key, ""), "True");
+        Form2 next(program.services(), profile, store, connectionWindow);
+        EXPECT_TRUE((next.*b.box)->isChecked());
+        EXPECT_TRUE((next.TransferResult->*b.chosen)());
 
-    next.FastCopy->click();
-    EXPECT_EQ(store.GetSetting("FastCopy", ""), "False");
+        (next.*b.box)->click();
+        EXPECT_EQ(store.GetSetting(b.key, ""), "False");
+    }
 }
 
 TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
@@ -181,7 +193,7 @@ TEST_F(Form2Test, TabOrderStartsAtTheIAnywhereList) {
     } while (w != form.List2);
     EXPECT_EQ(order, QList<QWidget*>({form.List2, form.List1, form.PushButton10, form.PushButton11, form.PushButton3,
                                       form.PushButton1, form.PushButton6, form.PushButton8, form.PushButton9,
-                                      form.PushButton4, form.PushButton5, form.PushButton7, form.FastCopy, form.ExistingTableChoice,
+                                      form.PushButton4, form.PushButton5, form.PushButton7, form.FastCopy, form.KeepStructure, form.ExistingTableChoice,
                                       form.PushButton2, form.PushButton12, form.TransferResult->ResumeButton,
                                       form.TransferResult->DetailsButton}));
     form.show();

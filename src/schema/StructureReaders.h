@@ -1,0 +1,20 @@
+#pragma once
+#include "schema/TableStructure.h"
+
+namespace tw {
+
+class Connection;
+class Yield;
+
+// A table's structure as the catalogue of its database tells it. Failures
+// are the driver's errors.
+//
+// MySQL's comes from information_schema: its driver's SQLPrimaryKeys numbers
+// a composite key's columns by their place in the table, and its
+// SQLStatistics tells no index's kind.
+TableStructure readMySqlStructure(Connection& mysql, const QString& table, Yield* whileWaiting);
+// iAnywhere's comes from the ODBC catalogue functions its driver offers:
+// SQLColumns, SQLPrimaryKeys, SQLStatistics, SQLForeignKeys and SQLTables.
+TableStructure readIAnywhereStructure(Connection& iany, const QString& table, Yield* whileWaiting);
+
+}
