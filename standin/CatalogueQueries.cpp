@@ -128,6 +128,13 @@ CatalogueQuery statisticsQuery(sqlite3* db, const std::string& table, bool uniqu
     q.columns.push_back(integerColumn("PAGES", SQL_NULLABLE));
     q.columns.push_back(varcharColumn("FILTER_CONDITION", 128, SQL_NULLABLE));
     std::vector<Row> rows;
+    // A key on a column SQLite keeps as the row's number has no index of its own.
+    eachRow(db, "SELECT name, pk FROM pragma_table_info(" + sqlLiteral(table) + ") WHERE pk > 0 AND NOT EXISTS "
+                "(SELECT 1 FROM pragma_index_list(" + sqlLiteral(table) + ") WHERE origin = 'pk') ORDER BY pk",
+            [&](sqlite3_stmt* s) {
+                rows.push_back({std::nullopt, std::nullopt, table, number(SQL_FALSE), std::nullopt, table, number(SQL_INDEX_OTHER),
+                                text(s, 1), text(s, 0), std::string("A"), std::nullopt, std::nullopt, std::nullopt});
+            });
     eachRow(db, "SELECT l.name, l.\"unique\", l.origin, i.seqno, i.name, x.desc FROM pragma_index_list(" + sqlLiteral(table) +
                     ") AS l, pragma_index_info(l.name) AS i, pragma_index_xinfo(l.name) AS x "
                     "WHERE x.seqno = i.seqno ORDER BY l.\"unique\" DESC, l.name, i.seqno",

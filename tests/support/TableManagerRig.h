@@ -52,10 +52,12 @@ public:
     bool fastCopy() const override { return fast; }
     tw::ExistingTable existingTable() const override { return existing; }
     bool parameterArrays() const override { return arrays; }
+    bool keepStructure() const override { return keep; }
     tw::ExistingTable existing = tw::ExistingTable::Ask;
     bool arrays = true;
     bool stop = false;
     bool fast = false;
+    bool keep = false;
     std::vector<tw::TransferAccount> accounts;
     std::vector<tw::TableProgress> progressShown;
 };
