@@ -1,5 +1,6 @@
 #include "CatalogueQueries.h"
 #include "Handles.h"
+#include "SqliteRows.h"
 #include "Structure.h"
 #include <optional>
 
@@ -41,18 +42,6 @@ std::string rowsQuery(const std::vector<Row>& rows, const std::vector<ColumnInfo
     return sql + ")";
 }
 
-template <typename F>
-void eachRow(sqlite3* db, const std::string& sql, F&& row) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        throw sqliteError(db, sqlite3_errcode(db));
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        row(stmt);
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throw sqliteError(db, rc);
-}
 
 std::optional<std::string> text(sqlite3_stmt* s, int i) {
     if (sqlite3_column_type(s, i) == SQLITE_NULL)

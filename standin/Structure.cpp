@@ -1,5 +1,6 @@
 #include "Structure.h"
 #include "Handles.h"
+#include "SqliteRows.h"
 #include "Tokens.h"
 #include "Translate.h"
 #include <cctype>
@@ -89,18 +90,6 @@ private:
     size_t k = 0;
 };
 
-template <typename F>
-void eachRow(sqlite3* db, const std::string& sql, F&& row) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-        throw sqliteError(db, sqlite3_errcode(db));
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        row(stmt);
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throw sqliteError(db, rc);
-}
 
 std::string columnText(sqlite3_stmt* stmt, int i) {
     const unsigned char* text = sqlite3_column_text(stmt, i);

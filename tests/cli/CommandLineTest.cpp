@@ -89,6 +89,22 @@ TEST_P(CommandLineTest, ACopyArrivesValueByValueAndItsAccountIsOneJsonObject) {
     EXPECT_TRUE(f.err.startsWith("orders: 3 rows read, 3 accepted, 0 failed; verified")) << f.err.toStdString();
 }
 
+TEST_P(CommandLineTest, KeepStructureCreatesTheTableAsItsSourceIsAndTheJsonSaysWhat) {
+    tc.source.exec(rig, "CREATE TABLE " + quoted(tc.source.quote, "keyed") + "(" + quoted(tc.source.quote, "id") +
+                            " INTEGER NOT NULL, " + quoted(tc.source.quote, "amount") + " DECIMAL(9,2), PRIMARY KEY (" +
+                            quoted(tc.source.quote, "id") + "))");
+    tc.source.exec(rig, "INSERT INTO " + quoted(tc.source.quote, "keyed") + " VALUES (1, 2.50)");
+
+    const Finished f = program.run(copyTo({"--tables", "keyed", "--keep-structure", "--json"}));
+
+    ASSERT_EQ(f.code, 0) << f.err.toStdString();
+    const QJsonObject table = f.json()["tables"].toArray().at(0).toObject();
+    EXPECT_EQ(table["structure_kept"].toArray(), QJsonArray({"primary key"}));
+    EXPECT_EQ(target("keyed"), Rows({{"1", "2.50"}})) << "an integer stays an integer";
+    tw::Connection c = tc.target.open(rig);
+    EXPECT_EQ(c.OpenSchema(tw::adSchemaPrimaryKeys, "keyed").Fields("COLUMN_NAME").Value.toText(), "id");
+}
+
 TEST_P(CommandLineTest, AnExistingTableFailsUnlessTheOptionSaysSkipOrAppend) {
     seedSource("b", "id INT", {"1", "2"});
     createIn(tc.target, "b", "id " + tc.target.integerType, {"7"});
