@@ -39,8 +39,8 @@ constexpr int backTop = 5760, backHeight = 405;
 const QString fastCopyKey = QStringLiteral("FastCopy");
 const QString keepStructureKey = QStringLiteral("KeepStructure");
 const QString existingTableSetting = QStringLiteral("ExistingTable");
-constexpr int fastCopyWidth = 1150, keepStructureLeft = 1330, keepStructureWidth = 1900;
-constexpr int existingLeft = 3300, existingLabelWidth = 1560, existingChoiceWidth = 3060;
+constexpr int fastCopyWidth = 1320, keepStructureLeft = 1500, keepStructureWidth = 2250;
+constexpr int existingLeft = 3810, existingLabelWidth = 1800, existingChoiceWidth = 2310;
 // Below the bottom row: the title bar, the borders and a narrow margin.
 constexpr float marginBelowButtons = 580;
 

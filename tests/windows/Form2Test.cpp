@@ -98,11 +98,13 @@ TEST_F(Form2Test, ControlsCaptionsAndPlacesInTwips) {
         {form.PushButton7, form.Frame2, "Rename Table", {240, 3600, 3330, 400}},
         {form.ProgressBar1, &form, "Progress Bar", {120, 4460, 7800, 405}},
         {form.TransferResult, &form, "", {120, 4960, 7800, 360}},
-        {form.FastCopy, &form, "Fast copy", {120, 5360, 1150, 300}},
-        {form.KeepStructure, &form, "Keep types and keys", {1330, 5360, 1900, 300}},
+        {form.FastCopy, &form, "Fast copy", {120, 5360, 1320, 300}},
+        {form.KeepStructure, &form, "Keep types and keys", {1500, 5360, 2250, 300}},
         {form.PushButton2, &form, "< Back", {120, 5760, 3840, 405}},
         {form.PushButton12, &form, "Help", {4080, 5760, 3840, 405}},
     });
+    for (QWidget* box : {static_cast<QWidget*>(form.FastCopy), static_cast<QWidget*>(form.KeepStructure)})
+        EXPECT_LE(box->sizeHint().width(), box->width()) << "the caption is whole";
     EXPECT_EQ(form.TransferResult->DetailsButton->text(), "Details…");
     EXPECT_FALSE(form.TransferResult->DetailsButton->isEnabled()) << "no account before the first transfer";
     EXPECT_EQ(form.PushButton3->text().size(), 27);
@@ -125,11 +127,14 @@ TEST_F(Form2Test, OuterHeightIsTheBottomOfTheBackButtonAndFiveHundredEightyTwips
 }
 
 TEST_F(Form2Test, WhatToDoWithAnExistingTableIsAskByDefaultAndStoredForTheNextRun) {
-    EXPECT_EQ(form.ExistingTableChoice->currentText(), "Ask");
-    EXPECT_EQ(form.TransferResult->existingTable(), ExistingTable::Ask);
-    form.ExistingTableChoice->setCurrentText("Append");
+    store.SaveSetting("ExistingTable", "");  // as if never chosen, whatever an earlier run left
+    QWidget firstWindow;
+    Form2 first(program.services(), profile, store, firstWindow);
+    EXPECT_EQ(first.ExistingTableChoice->currentText(), "Ask");
+    EXPECT_EQ(first.TransferResult->existingTable(), ExistingTable::Ask);
+    first.ExistingTableChoice->setCurrentText("Append");
     EXPECT_EQ(store.GetSetting("ExistingTable", ""), "Append");
-    EXPECT_EQ(form.TransferResult->existingTable(), ExistingTable::Append);
+    EXPECT_EQ(first.TransferResult->existingTable(), ExistingTable::Append);
     QWidget window;
     Form2 next(program.services(), profile, store, window);
     next.Form_Load();
