@@ -161,6 +161,9 @@ void applyColumnRules(std::string_view s, const std::vector<Token>& all, const s
                          : type->sqlType == SQL_INTEGER ? 32 : 64;
         after += " CHECK (sa_integer(" + quotedName(column) + ", " + std::to_string(bits) + ", " +
                  (type->isUnsigned ? "1" : "0") + ") = 1)";
+    } else if (type->sqlType == SQL_TYPE_DATE || type->sqlType == SQL_TYPE_TIME || type->sqlType == SQL_TYPE_TIMESTAMP) {
+        const char* kind = type->sqlType == SQL_TYPE_DATE ? "date" : type->sqlType == SQL_TYPE_TIME ? "time" : "timestamp";
+        after += " CHECK (sa_moment(" + quotedName(column) + ", '" + kind + "') = 1)";
     } else if (type->sqlType == SQL_NUMERIC || type->sqlType == SQL_DECIMAL) {
         std::string upper;
         for (char c : type->typeName)

@@ -27,6 +27,7 @@ void checkIdentifierLength(const std::string& name);
 //   scale, and UNSIGNED BIGINT every value up to 2^64 - 1, stored as text so
 //   that no digit is lost; a value with more decimals than the scale is
 //   stored rounded, as the server stores it;
+//   DATE, TIME and TIMESTAMP hold only real dates and times of day;
 //   table and column names are at most 128 bytes.
 void applyCreateTableRules(std::string_view sql, const std::vector<Token>& all, const std::vector<size_t>& stmt,
                            Edits& edits);

@@ -2,6 +2,7 @@
 #include "ServerFunctions.h"
 #include "ExactNumbers.h"
 #include "Statement.h"
+#include "Moments.h"
 #include "Structure.h"
 #include <odbcinst.h>
 #include <climits>
@@ -130,6 +131,7 @@ void Dbc::connect(const std::string& dsn, const std::string& databaseOverride) {
     }
     sqlite3_extended_result_codes(handle, 1);
     registerColumnRuleFunctions(handle);
+    registerMomentFunction(handle);
     registerServerFunctions(handle);
     registerStructureFunctions(handle);
     sqlite3_busy_timeout(handle, loginTimeout > 0 && loginTimeout < INT_MAX / 1000 ? int(loginTimeout * 1000) : 15000);

@@ -125,7 +125,7 @@ TEST_F(StandinTest, NullArrivesAsNullAndEmptyIsNotNull) {
     run(R"(CREATE TABLE "z"("n" NUMERIC, "t" TEXT, "i" INTEGER, "d" DOUBLE, "r" REAL, "b" BIT NULL, "lb" LONG BINARY,
                             "dt" DATE))");
     run(R"(INSERT INTO "z" VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL))");
-    run(R"(INSERT INTO "z" VALUES(0, '', 0, 0, 0, 0, 0x, ''))");
+    run(R"(INSERT INTO "z" VALUES(0, '', 0, 0, 0, 0, 0x, '0001-01-01'))");
 
     tw::Recordset rs = run(R"(SELECT * FROM "z" ORDER BY rowid)");
     ASSERT_FALSE(rs.isEOF());

@@ -16,10 +16,11 @@ class FastCopyToMySqlTest : public ::testing::Test, public TransferTest {
 protected:
     FastCopyToMySqlTest() : TransferTest(toMySqlCase, "tw_batched_mysql") {}
 
-    // 4,500 rows over three batches; every 997th moment is not a time.
+    // 4,500 rows over three batches; every 997th moment is not a time,
+    // which only a file past the stand-in's rules holds.
     void seedWithBadRows(const QString& table) {
         createIn(tc.source, table, "n INTEGER, at TIMESTAMP, w VARCHAR(20)");
-        tc.source.exec(rig, "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 4500) "
+        rig.standin.execPastTheRules("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 4500) "
                             "INSERT INTO \"" + table + "\" SELECT i, CASE WHEN i % 997 = 0 THEN 'not a time ' || i "
                             "ELSE '2024-01-01 08:00:00' END, 'it''s ' || i FROM s");
         sourceList().AddItem(table);

@@ -270,6 +270,20 @@ TEST_F(KeepStructureTest, WhatCannotBeCarriedIsSaidAndTheRowsStillArrive) {
     EXPECT_TRUE(statementShown(rig.prompts.shown[0]).startsWith("CREATE INDEX `" + longName + "` ON `wide`"));
 }
 
+// MySQL's TIME runs to 838 hours, iAnywhere's to the end of a day: a longer
+// span is a rejected row with the server's words, never a changed value.
+TEST_F(KeepStructureTest, AValueTheMappedTypeCannotHoldIsARejectedRow) {
+    rig.mysql.exec("CREATE TABLE spans (id INT PRIMARY KEY, span TIME)");
+    rig.mysql.exec("INSERT INTO spans VALUES (1, '23:59:59'), (2, '30:00:00'), (3, '-01:00:00')");
+    rig.prompts.answerMsgBox(MsgAnswer::Yes);  // the first box: count the others quietly
+    send(rig, PushButton3_Click, *rig.List1, {"spans"});
+    const TableAccount& spans = accountOf(rig, "spans");
+    EXPECT_EQ(spans.rowsAccepted, 1);
+    EXPECT_EQ(spans.rowsFailed, 2);
+    EXPECT_EQ(spans.firstFailure, "[Tablewright][SQLite stand-in] Cannot convert '30:00:00' to a time");
+    EXPECT_EQ(iAnywhereRows(rig, "spans"), Rows({{"1", "23:59:59"}}));
+}
+
 TEST_F(KeepStructureTest, OffTheTablesAreCreatedAsEver) {
     rig.transfer.keep = false;
     rig.mysql.exec("CREATE TABLE keyed (id INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY, "

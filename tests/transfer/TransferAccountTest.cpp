@@ -74,8 +74,9 @@ TEST_F(ToMySqlAccountTest, CancelOnTheRepeatedErrorStopsTheTransfer) {
 }
 
 TEST_F(ToMySqlAccountTest, RejectedRowsAreLeftOutOfTheCheckAndTheRestVerifies) {
-    seedSource("t", "n INTEGER, at TIMESTAMP",
-               {"1, '2024-01-01 08:00:00'", "2, 'not a time'", "3, '2024-01-03 08:00:00'", "4, 'nor this'"});
+    // Moments no SQL Anywhere holds, put past the stand-in's rules, which MySQL refuses.
+    seedSource("t", "n INTEGER, at TIMESTAMP", {"1, '2024-01-01 08:00:00'", "3, '2024-01-03 08:00:00'"});
+    rig.standin.execPastTheRules(R"(INSERT INTO "t" VALUES(2, 'not a time'), (4, 'nor this'))");
     selectInSource({"t"});
 
     send();
