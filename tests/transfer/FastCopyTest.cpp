@@ -141,8 +141,13 @@ TEST_F(FastCopyToMySqlTest, ALostConnectionKeepsEveryCommittedRowAndTheAccountSa
     EXPECT_GT(arrived, 0);
     EXPECT_LT(arrived, 20000);
     EXPECT_EQ(arrived % RowBatch::rowsPerCommit, 0) << "whole batches, each committed or not at all";
-    EXPECT_EQ(account.tables.at(0).rowsAccepted, arrived) << account.details().toStdString();
-    EXPECT_TRUE(account.summary().startsWith("Ended early: 1 table, " + QLocale(QLocale::English).toString(arrived) +
+    // A batch whose COMMIT was under way when the link went is in doubt:
+    // it may have arrived or not, and the account does not claim either.
+    const TableAccount& big = account.tables.at(0);
+    EXPECT_LE(big.rowsAccepted, arrived) << account.details().toStdString();
+    EXPECT_LE(arrived, big.rowsAccepted + big.rowsInDoubt) << account.details().toStdString();
+    EXPECT_EQ(big.rowsInDoubt % RowBatch::rowsPerCommit, 0);
+    EXPECT_TRUE(account.summary().startsWith("Ended early: 1 table, " + QLocale(QLocale::English).toString(big.rowsAccepted) +
                                              " rows copied"))
         << account.summary().toStdString();
 }
