@@ -208,6 +208,18 @@ void readTableComment(Connection& mysql, TableStructure& s, Yield* whileWaiting)
 
 }
 
+QStringList readShortenedIndexes(Connection& mysql, const QString& table, Yield* whileWaiting) {
+    QStringList shortened;
+    eachRow(mysql,
+            QStringLiteral("SELECT INDEX_NAME, COLUMN_NAME, SUB_PART FROM information_schema.STATISTICS") + whereTable(table) +
+                QStringLiteral(" AND SUB_PART IS NOT NULL ORDER BY INDEX_NAME, SEQ_IN_INDEX"),
+            whileWaiting, [&](const Recordset& rs) {
+                shortened << QStringLiteral("index %1: only the first %2 characters of %3")
+                                 .arg(text(rs, "INDEX_NAME"), text(rs, "SUB_PART"), text(rs, "COLUMN_NAME"));
+            });
+    return shortened;
+}
+
 TableStructure readMySqlStructure(Connection& mysql, const QString& table, Yield* whileWaiting) {
     TableStructure s;
     s.name = table;

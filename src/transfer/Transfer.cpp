@@ -542,8 +542,11 @@ private:
                 table().resumeFrom->rowsInDoubt += qsizetype(m_unsettledKeys.size() / m_reader->key().fields.size());
             throw;
         }
-        if (m_structured)
+        if (m_structured) {
             m_structure->addIndexes(structureSender(), table());
+            if (d.target.shortenedIndexes)
+                step(L.executeCreate, [&] { table().structureLeftOut << d.target.shortenedIndexes(*m_target, into, &m_yield); });
+        }
         const bool inPlace = !replacing || swapIn(name, into);
         if (m_structured && inPlace)
             m_structure->tableDone(name, m_account.tables.size() - 1);

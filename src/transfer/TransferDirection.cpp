@@ -23,6 +23,7 @@ const DatabaseSide& mySqlSide() {
                                                .doubleCast = QStringLiteral("CAST(%1 AS DOUBLE)"),
                                                .integerCast = QStringLiteral("CAST(%1 AS SIGNED)")},
                                    .readStructure = readMySqlStructure,
+                                   .shortenedIndexes = readShortenedIndexes,
                                    .dialect = StructureTarget::Dialect::MySql};
     return side;
 }
@@ -48,6 +49,7 @@ const DatabaseSide& iAnywhereSide() {
                                                .doubleCast = QStringLiteral("CAST(%1 AS DOUBLE)"),
                                                .integerCast = QStringLiteral("CAST(%1 AS INTEGER)")},
                                    .readStructure = readIAnywhereStructure,
+                                   .shortenedIndexes = nullptr,
                                    .dialect = StructureTarget::Dialect::IAnywhere};
     return side;
 }

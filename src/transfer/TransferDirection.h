@@ -32,6 +32,8 @@ struct DatabaseSide {
     // A table's types and keys: how its catalogue is read, and whose
     // statements create them.
     TableStructure (*readStructure)(Connection&, const QString& table, Yield* whileWaiting);
+    // The indexes it made on part of a column only, as a target; may be null.
+    QStringList (*shortenedIndexes)(Connection&, const QString& table, Yield* whileWaiting);
     StructureTarget::Dialect dialect;
 };
 
