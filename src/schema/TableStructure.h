@@ -60,8 +60,6 @@ struct TableStructure {
     std::vector<ForeignKeyStructure> foreignKeys;
     QString comment;
     QStringList cannotCarry;  // what the source has that no target keeps: "FULLTEXT index ft_title"
-
-    const ColumnStructure* column(const QString& name) const;
 };
 
 }
