@@ -1,6 +1,7 @@
 #include "schema/StructureReaders.h"
 #include "connect/Connection.h"
 #include "connect/Recordset.h"
+#include "schema/CatalogueRows.h"
 #include "schema/SqlText.h"
 #include <sql.h>
 #include <sqlext.h>
@@ -13,14 +14,6 @@ namespace tw {
 
 namespace {
 
-template <typename F>
-void eachRow(Recordset rs, F&& row) {
-    for (; rs.isOpen() && !rs.isEOF(); rs.MoveNext())
-        row(rs);
-    rs.Close();
-}
-
-QString text(const Recordset& rs, const char* column) { return rs.Fields(QString::fromLatin1(column)).Value.toText(); }
 int number(const Recordset& rs, const char* column) { return text(rs, column).toInt(); }
 
 

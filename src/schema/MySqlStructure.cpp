@@ -1,8 +1,10 @@
 #include "schema/StructureReaders.h"
 #include "connect/Connection.h"
 #include "connect/Recordset.h"
+#include "schema/CatalogueRows.h"
 #include <QRegularExpression>
 #include <map>
+#include <utility>
 
 namespace tw {
 
@@ -12,13 +14,10 @@ template <typename F>
 void eachRow(Connection& mysql, const QString& sql, Yield* whileWaiting, F&& row) {
     Recordset rs;
     rs.Open(sql, mysql, -1, -1, whileWaiting);
-    for (; rs.isOpen() && !rs.isEOF(); rs.MoveNext())
-        row(rs);
-    rs.Close();
+    eachRow(std::move(rs), row);
 }
 
-QString text(const Recordset& rs, const char* column) { return rs.Fields(QString::fromLatin1(column)).Value.toText(); }
-bool isNull(const Recordset& rs, const char* column) { return rs.Fields(QString::fromLatin1(column)).Value.isNull(); }
+bool isNull(const Recordset& rs, const char* column) { return fieldOf(rs, column).isNull(); }
 
 // The table of the current database, matched byte for byte whatever the
 // catalogue's collation; the name as a hexadecimal literal needs no escaping.
