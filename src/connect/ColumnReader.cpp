@@ -259,18 +259,16 @@ QString normalizedTimestamp(const QString& text) {
     const qsizetype dot = text.indexOf(u'.');
     if (dot != 19 || text.size() < 21)
         return text;
-    QString fraction = text.mid(dot + 1);
-    for (QChar c : fraction)
+    const QStringView fraction = QStringView(text).sliced(dot + 1);
+    bool allZero = true;
+    for (QChar c : fraction) {
         if (!c.isDigit())
             return text;
-    bool allZero = true;
-    for (QChar c : fraction)
         allZero = allZero && c == u'0';
+    }
     if (allZero)
         return text.left(dot);
-    while (fraction.size() < 6)
-        fraction += u'0';
-    return text.left(dot + 1) + fraction;
+    return fraction.size() >= 6 ? text : text + QString(6 - fraction.size(), u'0');
 }
 
 }

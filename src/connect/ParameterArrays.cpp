@@ -1,5 +1,6 @@
 #include "connect/ParameterArrays.h"
 #include "connect/Connection.h"
+#include "connect/Utf8Append.h"
 #include <cstring>
 
 namespace tw {
@@ -16,10 +17,14 @@ void ParameterRows::add(const std::vector<BoundValue>& row) {
             continue;
         }
         column.binary = v.kind == BoundValue::Kind::Bytes;
-        const QByteArray bytes = column.binary ? v.bytes : v.text.toUtf8();
-        column.data.append(bytes.constData(), size_t(bytes.size()));
-        column.lengths.push_back(SQLLEN(bytes.size()));
-        column.widest = std::max(column.widest, size_t(bytes.size()));
+        const size_t start = column.data.size();
+        if (column.binary)
+            column.data.append(v.bytes.constData(), size_t(v.bytes.size()));
+        else
+            appendUtf8(column.data, v.text);
+        const size_t length = column.data.size() - start;
+        column.lengths.push_back(SQLLEN(length));
+        column.widest = std::max(column.widest, length);
     }
     ++m_rows;
 }

@@ -28,6 +28,7 @@ public:
 
 private:
     friend class ParameterArrayStatement;
+    friend class ParameterStatement;
     struct Column {
         std::string data;             // the values one after another
         std::vector<size_t> starts;   // where each row's value begins

@@ -1,29 +1,13 @@
 #include "connect/ParameterStatement.h"
 #include "connect/Connection.h"
 #include "connect/DbError.h"
-#include <QStringEncoder>
+#include "connect/ParameterArrays.h"
+#include "connect/Utf8Append.h"
 
 namespace tw {
 
 namespace {
 constexpr qsizetype pieceBytes = parameterPieceBytes;
-
-// Straight into a buffer that keeps its room from row to row; most values
-// are ASCII, which goes byte for byte.
-void encodeUtf8(std::string& into, const QString& text) {
-    into.resize(size_t(text.size()));
-    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (units[i] >= 0x80) {
-            QStringEncoder encoder(QStringEncoder::Utf8);
-            into.resize(size_t(i + encoder.requiredSpace(text.size() - i)));
-            char* end = encoder.appendToBuffer(into.data() + i, QStringView(text).sliced(i));
-            into.resize(size_t(end - into.data()));
-            return;
-        }
-        into[size_t(i)] = char(units[i]);
-    }
-}
 }
 
 ParameterStatement::ParameterStatement(Connection& connection, const QString& sql)
@@ -55,8 +39,9 @@ void ParameterStatement::execute(const std::vector<BoundValue>& values) {
             p.pieces = data;
         } else {
             p.pieces.clear();
+            p.buffer.clear();
             if (shortText)
-                encodeUtf8(p.buffer, v.text);
+                appendUtf8(p.buffer, v.text);
             else
                 p.buffer.assign(data.constData(), size_t(data.size()));
         }
@@ -64,6 +49,28 @@ void ParameterStatement::execute(const std::vector<BoundValue>& values) {
         bind(i, p, cType, atExecution);
         p.length = atExecution ? SQL_LEN_DATA_AT_EXEC(size) : size;
     }
+    executeBound();
+}
+
+void ParameterStatement::execute(const ParameterRows& rows) {
+    m_parameters.resize(rows.m_columns.size());
+    for (int r = 0; r < rows.rows(); ++r) {
+        for (size_t c = 0; c < rows.m_columns.size(); ++c) {
+            const ParameterRows::Column& column = rows.m_columns[c];
+            Parameter& p = m_parameters[c];
+            const SQLLEN length = column.lengths[size_t(r)];
+            const SQLSMALLINT cType = column.binary ? SQL_C_BINARY : SQL_C_CHAR;
+            if (length != SQL_NULL_DATA)
+                p.buffer.assign(column.data.data() + column.starts[size_t(r)], size_t(length));
+            if (length != SQL_NULL_DATA || p.boundType == 0)
+                bind(c, p, cType, false);
+            p.length = length;
+        }
+        executeBound();
+    }
+}
+
+void ParameterStatement::executeBound() {
     SQLRETURN rc = SQLExecute(m_stmt.get());
     while (rc == SQL_NEED_DATA) {
         SQLPOINTER token = nullptr;

@@ -9,6 +9,7 @@
 namespace tw {
 
 class Connection;
+class ParameterRows;
 
 // One value given to a statement apart from its text.
 struct BoundValue {
@@ -29,6 +30,8 @@ class ParameterStatement {
 public:
     ParameterStatement(Connection& connection, const QString& sql);
     void execute(const std::vector<BoundValue>& values);
+    // Each of the rows in turn, none of them in pieces.
+    void execute(const ParameterRows& rows);
 
 private:
     // One marker's value: short ones from a buffer that stays bound from row
@@ -42,6 +45,7 @@ private:
         QByteArray pieces;           // a long value, sent in pieces
     };
     void bind(size_t index, Parameter& p, SQLSMALLINT cType, bool atExecution);
+    void executeBound();
 
     std::shared_ptr<void> m_session;  // held as long as the statement on it
     StmtHandle m_stmt;

@@ -84,7 +84,9 @@ std::unique_ptr<RowWriter> multiRowWriter(RowWriterHost& host, const QString& in
 // Fast copy into MariaDB: a batch's values as parameter arrays in one bulk
 // execution, which the server takes faster than it parses INSERT texts.
 std::unique_ptr<RowWriter> bulkRowWriter(RowWriterHost& host);
-// Fast copy into a target that takes one row an INSERT (SQL Anywhere before 17).
+// Fast copy into a target that takes one row an INSERT (SQL Anywhere before
+// 17): a batch's rows one by one through a prepared INSERT, on the batch's
+// thread while the next batch is gathered.
 std::unique_ptr<RowWriter> preparedRowWriter(RowWriterHost& host);
 
 }

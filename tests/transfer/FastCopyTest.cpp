@@ -9,22 +9,13 @@ using namespace twtest;
 
 namespace {
 
-// Fast copy against the per-row method on a table whose bad rows MySQL
-// refuses: the same rows arrive, the same rows are refused with the same
-// boxes, in the same order, and the accounts agree.
-class FastCopyToMySqlTest : public ::testing::Test, public TransferTest {
+// Fast copy against the per-row method on a table whose bad rows the
+// target refuses: the same rows arrive, the same rows are refused with the
+// same boxes, in the same order, and the accounts agree.
+class FastCopyAgainstPerRow : public TransferTest {
 protected:
-    FastCopyToMySqlTest() : TransferTest(toMySqlCase, "tw_batched_mysql") {}
+    using TransferTest::TransferTest;
 
-    // 4,500 rows over three batches; every 997th moment is not a time,
-    // which only a file past the stand-in's rules holds.
-    void seedWithBadRows(const QString& table) {
-        createIn(tc.source, table, "n INTEGER, at TIMESTAMP, w VARCHAR(20)");
-        rig.standin.execPastTheRules("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 4500) "
-                            "INSERT INTO \"" + table + "\" SELECT i, CASE WHEN i % 997 = 0 THEN 'not a time ' || i "
-                            "ELSE '2024-01-01 08:00:00' END, 'it''s ' || i FROM s");
-        sourceList().AddItem(table);
-    }
     struct Outcome {
         QStringList boxes;
         Rows rows;
@@ -41,13 +32,39 @@ protected:
         send();
         Outcome o;
         for (qsizetype i = boxesBefore; i < rig.prompts.shown.size(); ++i)
-            o.boxes << QString(rig.prompts.shown[i].text).replace("`" + table + "`", "`T`");
+            o.boxes << QString(rig.prompts.shown[i].text).replace(quoted(tc.target.quote, table), "T");
         o.rows = targetRows(table, "n");
         const TableAccount& t = rig.transfer.accounts.back().tables.at(0);
         o.accepted = t.rowsAccepted;
         o.failed = t.rowsFailed;
         o.check = t.verification.result;
         return o;
+    }
+    void expectSameOutcome(const Outcome& fast, const Outcome& perRow) {
+        ASSERT_EQ(perRow.failed, 4);
+        EXPECT_EQ(perRow.accepted, 4496);
+        EXPECT_EQ(fast.accepted, perRow.accepted);
+        EXPECT_EQ(fast.failed, perRow.failed);
+        EXPECT_EQ(fast.boxes, perRow.boxes);
+        ASSERT_EQ(fast.boxes.size(), 4);
+        EXPECT_EQ(fast.rows, perRow.rows);
+        EXPECT_EQ(fast.check, Verification::Result::Verified);
+        EXPECT_EQ(perRow.check, Verification::Result::Verified);
+    }
+};
+
+class FastCopyToMySqlTest : public ::testing::Test, public FastCopyAgainstPerRow {
+protected:
+    FastCopyToMySqlTest() : FastCopyAgainstPerRow(toMySqlCase, "tw_batched_mysql") {}
+
+    // 4,500 rows over three batches; every 997th moment is not a time,
+    // which only a file past the stand-in's rules holds.
+    void seedWithBadRows(const QString& table) {
+        createIn(tc.source, table, "n INTEGER, at TIMESTAMP, w VARCHAR(20)");
+        rig.standin.execPastTheRules("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 4500) "
+                            "INSERT INTO \"" + table + "\" SELECT i, CASE WHEN i % 997 = 0 THEN 'not a time ' || i "
+                            "ELSE '2024-01-01 08:00:00' END, 'it''s ' || i FROM s");
+        sourceList().AddItem(table);
     }
 };
 
@@ -59,17 +76,9 @@ TEST_F(FastCopyToMySqlTest, RefusesExactlyTheRowsThePerRowMethodRefusesWithTheSa
     const Outcome perRow = copy("one_by_one", false);
     const Outcome fast = copy("batched", true);
 
-    ASSERT_EQ(perRow.failed, 4);
-    EXPECT_EQ(perRow.accepted, 4496);
-    EXPECT_EQ(fast.accepted, perRow.accepted);
-    EXPECT_EQ(fast.failed, perRow.failed);
-    EXPECT_EQ(fast.boxes, perRow.boxes);
-    ASSERT_EQ(fast.boxes.size(), 4);
+    expectSameOutcome(fast, perRow);
     EXPECT_TRUE(rig.prompts.shown.back().text.contains("INSERT INTO `batched` VALUES('3988', 'not a time 3988'"))
         << rig.prompts.shown.back().text.right(300).toStdString();
-    EXPECT_EQ(fast.rows, perRow.rows);
-    EXPECT_EQ(fast.check, Verification::Result::Verified);
-    EXPECT_EQ(perRow.check, Verification::Result::Verified);
     // Three batches of rows, each in one execution of parameter arrays; the
     // batches with a bad row went again row by row.
     EXPECT_EQ(sent.all().filter("INSERT INTO `batched` VALUES(?, ?, ?)").size(), 3);
@@ -88,7 +97,7 @@ TEST_F(FastCopyToMySqlTest, ParameterArraysAndRowTextsRefuseTheSameRowsWithTheSa
     ASSERT_EQ(texts.failed, 4);
     EXPECT_EQ(arrays.failed, texts.failed);
     EXPECT_EQ(arrays.accepted, texts.accepted);
-    EXPECT_EQ(arrays.boxes.join("\n").replace("`arrays`", "`T`"), texts.boxes.join("\n").replace("`texts`", "`T`"));
+    EXPECT_EQ(arrays.boxes, texts.boxes);
     EXPECT_EQ(arrays.rows, texts.rows);
     EXPECT_EQ(arrays.check, Verification::Result::Verified);
 }
@@ -150,6 +159,40 @@ TEST_F(FastCopyToMySqlTest, ALostConnectionKeepsEveryCommittedRowAndTheAccountSa
     EXPECT_TRUE(account.summary().startsWith("Ended early: 1 table, " + QLocale(QLocale::English).toString(big.rowsAccepted) +
                                              " rows copied"))
         << account.summary().toStdString();
+}
+
+
+class FastCopyToIAnywhereTest : public ::testing::Test, public FastCopyAgainstPerRow {
+protected:
+    FastCopyToIAnywhereTest() : FastCopyAgainstPerRow(toIAnywhereCase, "tw_batched_iany") { rig.transfer.keep = true; }
+
+    // 4,500 rows over three batches; every 997th span is longer than the
+    // day that SQL Anywhere's TIME holds.
+    void seedWithBadRows(const QString& table) {
+        rig.mysql.exec("CREATE TABLE `" + table + "` (n INT, span TIME, w VARCHAR(20))");
+        rig.mysql.exec("INSERT INTO `" + table + "` SELECT seq, IF(seq % 997 = 0, '30:00:00', '08:00:00'), "
+                       "CONCAT('it''s ', seq) FROM seq_1_to_4500");
+        sourceList().AddItem(table);
+    }
+};
+
+// Each batch goes row by row through one prepared INSERT on a thread of its
+// own; a batch with a refused row goes again row by row as the per-row
+// method sends it.
+TEST_F(FastCopyToIAnywhereTest, RefusesExactlyTheRowsThePerRowMethodRefusesWithTheSameBoxes) {
+    seedWithBadRows("one_by_one");
+    seedWithBadRows("batched");
+    rig.prompts.answerMsgBox(MsgAnswer::No);
+
+    const Outcome perRow = copy("one_by_one", false);
+    const Outcome fast = copy("batched", true);
+
+    expectSameOutcome(fast, perRow);
+    EXPECT_TRUE(rig.prompts.shown.back().text.contains("Cannot convert '30:00:00' to a time"))
+        << rig.prompts.shown.back().text.left(300).toStdString();
+    EXPECT_TRUE(rig.prompts.shown.back().text.contains("sql: INSERT INTO \"batched\" VALUES('3988', '30:00:00', 'it''s 3988')"))
+        << rig.prompts.shown.back().text.right(300).toStdString();
+    EXPECT_EQ(sent.all().filter("INSERT INTO \"batched\" VALUES(?, ?, ?)").size(), 3);
 }
 
 }
