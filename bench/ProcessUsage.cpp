@@ -1,6 +1,7 @@
 #include "ProcessUsage.h"
 #include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <fstream>
 #include <string>
 
@@ -34,5 +35,7 @@ double cpuSeconds() {
     auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
+
+void waitForDiskWrites() { ::sync(); }
 
 }

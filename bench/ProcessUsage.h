@@ -11,5 +11,8 @@ long long peakResidentBytes();  // VmHWM
 bool resetPeakResident();
 // User and system CPU time so far, in seconds.
 double cpuSeconds();
+// Waits until the disk holds everything written so far, so that a timed run
+// does not pay for writing back what the run before it left in the cache.
+void waitForDiskWrites();
 
 }

@@ -209,6 +209,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     bench::resetPeakResident();
     run.baseline = bench::residentBytes();
     const double cpuBefore = bench::cpuSeconds();
+    bench::waitForDiskWrites();
     run.transferSeconds = transferBesideWindow(direction, ui, nullptr, gap);
     run.transferCpu = bench::cpuSeconds() - cpuBefore;
     run.peak = bench::peakResidentBytes();
@@ -225,6 +226,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     bench::RecordedInserts inserts(recorded);
     const QString bareString =
         target.viaProvider ? "DSN=" + profile.text(tw::ProfileField::DataSourceName) : target.connectString;
+    bench::waitForDiskWrites();
     const long long sent =
         bench::runBareInserts(bareString, recorder.createTable(), inserts, run.bareSeconds, run.bareCpu);
     if (sent != rows || bench::countRows(target.connectString, target.viaProvider, quotedTable) != rows)
@@ -237,6 +239,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     tw::TableManagerUi checked{list1, list2, bar, pointer, prompts, yield, profile, checking};
     while (targetList.ListCount() > 0)
         targetList.RemoveItem(0);
+    bench::waitForDiskWrites();
     const auto checkStarted = std::chrono::steady_clock::now();
     tw::transferTables(direction, checked);
     run.verifiedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - checkStarted).count();
@@ -265,6 +268,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     tw::TableManagerUi fastUi{list1, list2, bar, pointer, prompts, yield, profile, fast};
     bench::resetPeakResident();
     const long long fastBaseline = bench::residentBytes();
+    bench::waitForDiskWrites();
     run.fastSeconds = transferBesideWindow(direction, fastUi, nullptr, gap);
     if (bench::peakResidentBytes() - fastBaseline > run.peak - run.baseline) {
         run.peak = bench::peakResidentBytes();
@@ -281,6 +285,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
         bench::dropTable(target.connectString, target.viaProvider, quotedTable);
         bench::RecordedInserts again(recorded);
         double cpu = 0;
+        bench::waitForDiskWrites();
         bench::runBareInserts(bareString, recorder.createTable(), again, run.multiRowSeconds, cpu, 1000);
     }
 
@@ -288,6 +293,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     // take, into a table as small as theirs.
     bench::dropTable(target.connectString, target.viaProvider, quotedTable);
     copyOnly(tables.slice);
+    bench::waitForDiskWrites();
     run.fastSliceSeconds = transferBesideWindow(direction, fastUi, nullptr, gap);
     run.longestGapMs = std::max(run.longestGapMs, gap.longestMs());
     if (fast.account.tables.empty() || fast.account.tables[0].rowsAccepted != rows)
@@ -297,6 +303,7 @@ Run measureOnce(const tw::TransferDirection& direction, const bench::BenchProfil
     const bench::TextRows values =
         bench::readTextRows(from.connectString(profile), from.viaProvider, QString(from.quote) + tables.slice + from.quote);
     bench::dropTable(target.connectString, target.viaProvider, quotedTable);
+    bench::waitForDiskWrites();
     if (target.viaProvider) {
         run.barePreparedSeconds =
             bench::runBarePrepared(bareString, recorder.createTable(), quotedTable, values, tw::RowBatch::rowsPerCommit);
