@@ -16,12 +16,17 @@ constexpr qsizetype arrayBytesPerBatch = 8 * 1024 * 1024;
 // The INSERT that takes a table's gathered rows, prepared on the batch's
 // thread the first time and kept for the table's later batches: as arrays
 // in one execution where the target takes that (MariaDB), else row by row.
+// A batch of one row goes by itself too: MariaDB's driver (3.1.15) runs an
+// array of one as a plain execution and keeps pointing at the values' buffer
+// afterwards; when a later array's buffer lies at the same address, it sends
+// its own pointers as the values, and the batch is refused or, worse,
+// reported inserted without its rows.
 class GatheredRowsInsert {
 public:
     explicit GatheredRowsInsert(bool asArrays) : m_asArrays(asArrays) {}
     bool asArrays() const { return m_asArrays; }
     void execute(Connection& target, const QString& sql, const ParameterRows& rows) {
-        if (m_asArrays) {
+        if (m_asArrays && rows.rows() > 1) {
             if (!m_arrays)
                 m_arrays.emplace(target, sql);
             m_arrays->execute(rows);
