@@ -482,6 +482,20 @@ TW_EXPORT SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribut
             if (number != 1)
                 stmt.warn("01S02", "option value changed: one row is fetched at a time");
             break;
+        case SQL_ATTR_PARAMSET_SIZE:
+            if (number == 0)
+                throw Error("HY024", "invalid attribute value: an array of parameters holds at least one set");
+            stmt.parameterSets = number;
+            break;
+        case SQL_ATTR_PARAM_BIND_TYPE:
+            stmt.parameterBindType = number;
+            break;
+        case SQL_ATTR_PARAM_STATUS_PTR:
+            stmt.parameterStatus = static_cast<SQLUSMALLINT*>(value);
+            break;
+        case SQL_ATTR_PARAMS_PROCESSED_PTR:
+            stmt.parametersProcessed = static_cast<SQLULEN*>(value);
+            break;
         default:
             break;
         }
@@ -511,6 +525,18 @@ TW_EXPORT SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribut
             break;
         case SQL_ATTR_ROW_ARRAY_SIZE:
             number = 1;
+            break;
+        case SQL_ATTR_PARAMSET_SIZE:
+            number = stmt.parameterSets;
+            break;
+        case SQL_ATTR_PARAM_BIND_TYPE:
+            number = stmt.parameterBindType;
+            break;
+        case SQL_ATTR_PARAM_STATUS_PTR:
+            number = reinterpret_cast<std::uintptr_t>(stmt.parameterStatus);
+            break;
+        case SQL_ATTR_PARAMS_PROCESSED_PTR:
+            number = reinterpret_cast<std::uintptr_t>(stmt.parametersProcessed);
             break;
         default:
             // Descriptors among them: the driver manager keeps its own.
@@ -551,12 +577,12 @@ TW_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
 }
 
 TW_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT ioType, SQLSMALLINT cType,
-                                             SQLSMALLINT, SQLULEN, SQLSMALLINT, SQLPOINTER value, SQLLEN,
-                                             SQLLEN* indicator) {
+                                             SQLSMALLINT, SQLULEN, SQLSMALLINT, SQLPOINTER value,
+                                             SQLLEN bufferLength, SQLLEN* indicator) {
     return onStmt(handle, [&](Stmt& stmt) -> SQLRETURN {
         if (ioType != SQL_PARAM_INPUT)
             throw Error("HYC00", "only input parameters are supported");
-        stmt.bindParameter(number, {cType, value, indicator});
+        stmt.bindParameter(number, {cType, value, indicator, bufferLength});
         return SQL_SUCCESS;
     });
 }

@@ -329,6 +329,29 @@ SQLRETURN Stmt::executeWithParameters() {
         return SQL_SUCCESS;
     }
     closeCursor();  // nothing steps the statement on values that are being replaced
+    if (parameterSets > 1)
+        return executeParameterSets();
+    if (!loadParameterSet(0))
+        return SQL_NEED_DATA;
+    execute();
+    return SQL_SUCCESS;
+}
+
+// Where one set's value and indicator of a bound parameter lie.
+Stmt::SetValue Stmt::valueOf(size_t k, SQLULEN set) const {
+    const BoundParameter& p = m_bound[k];
+    if (p.cType == 0)
+        throw Error("07002", "parameter " + std::to_string(k + 1) + " is not bound");
+    const bool byColumn = parameterBindType == SQL_PARAM_BIND_BY_COLUMN;
+    const SQLULEN stride = byColumn ? SQLULEN(p.bufferLength) : parameterBindType;
+    const SQLLEN* indicator = !p.indicator ? nullptr
+                              : byColumn   ? p.indicator + set
+                                           : reinterpret_cast<const SQLLEN*>(
+                                               reinterpret_cast<const char*>(p.indicator) + set * parameterBindType);
+    return {static_cast<char*>(p.value) + set * stride, indicator ? *indicator : SQL_NTS};
+}
+
+bool Stmt::loadParameterSet(SQLULEN set) {
     m_parameters.resize(m_bound.size());
     m_binaryParameters.assign(m_bound.size(), false);
     m_dueData.clear();
@@ -336,26 +359,100 @@ SQLRETURN Stmt::executeWithParameters() {
     m_receiving = 0;
     for (size_t k = 0; k < m_bound.size(); ++k) {
         const BoundParameter& p = m_bound[k];
-        if (p.cType == 0)
-            throw Error("07002", "parameter " + std::to_string(k + 1) + " is not bound");
+        const SetValue v = valueOf(k, set);
         m_binaryParameters[k] = p.cType == SQL_C_BINARY;
-        const SQLLEN length = p.indicator ? *p.indicator : SQL_NTS;
-        if (length == SQL_NULL_DATA) {
+        if (v.length == SQL_NULL_DATA) {
             m_parameters[k].reset();
             continue;
         }
         if (!m_parameters[k])
             m_parameters[k].emplace();
-        if (length == SQL_DATA_AT_EXEC || length <= SQL_LEN_DATA_AT_EXEC_OFFSET) {
+        if (v.length == SQL_DATA_AT_EXEC || v.length <= SQL_LEN_DATA_AT_EXEC_OFFSET) {
             m_parameters[k]->clear();
             m_dueData.push_back(SQLUSMALLINT(k + 1));
             continue;
         }
-        assignParameterText(*m_parameters[k], p.cType, p.value, length);
+        assignParameterText(*m_parameters[k], p.cType, v.value, v.length);
     }
-    if (!m_dueData.empty())
-        return SQL_NEED_DATA;
-    execute();
+    return m_dueData.empty();
+}
+
+// One set's values bound where they lie; wide text goes through UTF-8 first.
+void Stmt::bindParameterSet(SQLULEN set) {
+    const int count = sqlite3_bind_parameter_count(m_stmt);
+    m_parameters.resize(m_bound.size());
+    for (size_t k = 0; k < m_bound.size() && int(k) < count; ++k) {
+        const BoundParameter& p = m_bound[k];
+        const SetValue v = valueOf(k, set);
+        const int at = int(k + 1);
+        if (v.length == SQL_NULL_DATA)
+            sqlite3_bind_null(m_stmt, at);
+        else if (v.length == SQL_DATA_AT_EXEC || v.length <= SQL_LEN_DATA_AT_EXEC_OFFSET)
+            throw Error("HYC00", "an array of parameters takes no data at execution");
+        else if (p.cType == SQL_C_BINARY)
+            sqlite3_bind_blob(m_stmt, at, v.value, int(v.length), SQLITE_STATIC);
+        else if (p.cType == SQL_C_CHAR)
+            sqlite3_bind_text(m_stmt, at, v.value, int(v.length == SQL_NTS ? std::strlen(v.value) : size_t(v.length)),
+                              SQLITE_STATIC);
+        else {
+            m_parameters[k].emplace();
+            assignParameterText(*m_parameters[k], p.cType, v.value, v.length);
+            sqlite3_bind_text(m_stmt, at, m_parameters[k]->c_str(), int(m_parameters[k]->size()), SQLITE_STATIC);
+        }
+    }
+}
+
+// The sets run one after another in the connection's transaction, each
+// value read where the application keeps it. A refused set ends the run:
+// it is marked an error, the sets after it unused, and the error is the
+// execution's. A text of several statements, or one that gives rows, runs
+// whole for each set.
+SQLRETURN Stmt::executeParameterSets() {
+    sqlite3* db = dbc->requireDb();
+    prepareToRun();
+    const bool single = m_stmt && isBlankSql(std::string_view(m_text).substr(m_rest)) && sqlite3_column_count(m_stmt) == 0;
+    SQLULEN done = 0;
+    SQLLEN changed = 0;
+    auto mark = [&](SQLULEN set, SQLUSMALLINT status) {
+        if (parameterStatus)
+            parameterStatus[set] = status;
+    };
+    if (parametersProcessed)
+        *parametersProcessed = 0;
+    for (; done < parameterSets; ++done) {
+        try {
+            if (single) {
+                bindParameterSet(done);
+                const sqlite3_int64 before = sqlite3_total_changes64(db);
+                const int rc = sqlite3_step(m_stmt);
+                if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+                    Error e = sqliteError(db, rc);
+                    sqlite3_reset(m_stmt);
+                    throw e;
+                }
+                sqlite3_reset(m_stmt);
+                if (m_changesRows && sqlite3_total_changes64(db) != before)
+                    changed += SQLLEN(sqlite3_changes64(db));
+            } else {
+                if (!loadParameterSet(done))
+                    throw Error("HYC00", "an array of parameters takes no data at execution");
+                execute();
+                changed += std::max<SQLLEN>(m_rowCount, 0);
+            }
+        } catch (const Error&) {
+            mark(done, SQL_PARAM_ERROR);
+            for (SQLULEN later = done + 1; later < parameterSets; ++later)
+                mark(later, SQL_PARAM_UNUSED);
+            if (parametersProcessed)
+                *parametersProcessed = done + 1;
+            m_dueData.clear();
+            throw;
+        }
+        mark(done, SQL_PARAM_SUCCESS);
+    }
+    if (parametersProcessed)
+        *parametersProcessed = done;
+    m_rowCount = changed;
     return SQL_SUCCESS;
 }
 
@@ -458,7 +555,9 @@ void Stmt::describe() {
     }
 }
 
-void Stmt::execute() {
+// Ready to run from the text's first statement, in the connection's
+// transaction, waiting on a locked file as long as the timeout says.
+void Stmt::prepareToRun() {
     sqlite3* db = dbc->requireDb();
     if (!m_prepared)
         throw Error("HY010", "no statement is prepared");
@@ -478,6 +577,11 @@ void Stmt::execute() {
         sqlite3_busy_timeout(db, busyMs);
         dbc->busyTimeoutMs = busyMs;
     }
+}
+
+void Stmt::execute() {
+    sqlite3* db = dbc->requireDb();
+    prepareToRun();
 
     // Statements before the last run to their end, the last one keeps its result.
     while (m_stmt && !isBlankSql(std::string_view(m_text).substr(m_rest))) {

@@ -47,7 +47,14 @@ public:
         SQLSMALLINT cType;
         SQLPOINTER value;
         SQLLEN* indicator;
+        SQLLEN bufferLength = 0;  // the stride of a column-wise array
     };
+    // Arrays of parameters: the statement runs once for each set of
+    // values, in order, and stops at the first one refused.
+    SQLULEN parameterSets = 1;
+    SQLULEN parameterBindType = SQL_PARAM_BIND_BY_COLUMN;  // else the size of one row-wise set
+    SQLUSMALLINT* parameterStatus = nullptr;
+    SQLULEN* parametersProcessed = nullptr;
     void bindParameter(SQLUSMALLINT number, const BoundParameter& parameter);
     void resetParameters() { m_bound.clear(); }
     SQLRETURN executeWithParameters();  // SQL_NEED_DATA while pieces are due
@@ -80,6 +87,16 @@ private:
     void load(std::string text);
     sqlite3_stmt* prepareAt(size_t from);
     void bindParameters(sqlite3_stmt* stmt) const;
+    struct SetValue {
+        char* value;
+        SQLLEN length;  // the indicator's word: a length, SQL_NTS, SQL_NULL_DATA or data at execution
+    };
+    SetValue valueOf(size_t k, SQLULEN set) const;  // of the parameter numbered k + 1
+    // The values of one set of an array of parameters; false when one comes in pieces.
+    bool loadParameterSet(SQLULEN set);
+    void bindParameterSet(SQLULEN set);
+    void prepareToRun();
+    SQLRETURN executeParameterSets();
     void describe();
     long long countRows();
     std::string textOf(int index, int storage) const;

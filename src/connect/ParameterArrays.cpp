@@ -1,6 +1,7 @@
 #include "connect/ParameterArrays.h"
 #include "connect/Connection.h"
 #include "connect/Utf8Append.h"
+#include <algorithm>
 #include <cstring>
 
 namespace tw {
@@ -18,10 +19,10 @@ void ParameterRows::add(const std::vector<BoundValue>& row) {
         }
         column.binary = v.kind == BoundValue::Kind::Bytes;
         const size_t start = column.data.size();
-        if (column.binary)
-            column.data.append(v.bytes.constData(), size_t(v.bytes.size()));
-        else
+        if (v.kind == BoundValue::Kind::Text)
             appendUtf8(column.data, v.text);
+        else
+            column.data.append(v.bytes.constData(), size_t(v.bytes.size()));
         const size_t length = column.data.size() - start;
         column.lengths.push_back(SQLLEN(length));
         column.widest = std::max(column.widest, length);
@@ -57,7 +58,7 @@ std::vector<BoundValue> ParameterRows::row(int row) const {
 }
 
 bool goesInPieces(const BoundValue& v) {
-    if (v.kind == BoundValue::Kind::Bytes)
+    if (v.kind != BoundValue::Kind::Text)
         return v.bytes.size() > parameterPieceBytes;
     // UTF-8 takes at most three bytes for each UTF-16 unit.
     return v.text.size() * 3 > parameterPieceBytes && v.text.toUtf8().size() > parameterPieceBytes;
@@ -88,7 +89,13 @@ void ParameterArrayStatement::execute(const ParameterRows& rows) {
                                       column.binary ? SQL_LONGVARBINARY : SQL_LONGVARCHAR, stride, 0, array.data(),
                                       SQLLEN(stride), m_indicators[c].data()));
     }
+    m_status.assign(count, SQL_PARAM_UNUSED);
+    m_stmt.check(SQLSetStmtAttr(m_stmt.get(), SQL_ATTR_PARAM_STATUS_PTR, m_status.data(), 0));
     m_stmt.check(SQLExecute(m_stmt.get()));
+    // A driver may go on past a refused row and call the whole execution a
+    // success with information: a refused row fails it all the same.
+    if (std::any_of(m_status.begin(), m_status.end(), [](SQLUSMALLINT s) { return s == SQL_PARAM_ERROR; }))
+        m_stmt.check(SQL_ERROR);
 }
 
 }

@@ -42,8 +42,9 @@ private:
 
 // A prepared statement run once for many rows of values, bound as arrays a
 // column at a time: MariaDB's driver sends them to the server as one bulk
-// execution (COM_STMT_BULK_EXECUTE). The driver tells no row's failure
-// apart; a failure is the whole execution's.
+// execution (COM_STMT_BULK_EXECUTE), iAnywhere's runs them in one call. A
+// refused row fails the whole execution; MariaDB's driver does not even say
+// which one.
 class ParameterArrayStatement {
 public:
     ParameterArrayStatement(Connection& connection, const QString& sql);
@@ -54,6 +55,7 @@ private:
     StmtHandle m_stmt;
     std::vector<std::string> m_arrays;  // a column's values at a fixed stride; their room kept
     std::vector<std::vector<SQLLEN>> m_indicators;
+    std::vector<SQLUSMALLINT> m_status;  // each row's outcome, as the driver reports it
 };
 
 }

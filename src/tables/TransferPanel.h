@@ -21,8 +21,8 @@ public:
     // Whether tables are created with the source's types and keys (off by default).
     virtual bool keepStructure() const { return false; }
     virtual ExistingTable existingTable() const { return ExistingTable::Ask; }
-    // Whether fast copy into MariaDB sends parameter arrays (the default)
-    // rather than INSERT texts of many rows.
+    // Whether fast copy sends parameter arrays (the default) rather than
+    // INSERT texts of many rows into MariaDB, or rows one by one into iAnywhere.
     virtual bool parameterArrays() const { return true; }
 };
 

@@ -15,7 +15,7 @@ constexpr qsizetype arrayBytesPerBatch = 8 * 1024 * 1024;
 
 // The INSERT that takes a table's gathered rows, prepared on the batch's
 // thread the first time and kept for the table's later batches: as arrays
-// in one execution where the target takes that (MariaDB), else row by row.
+// in one execution, or row by row when arrays are not asked for.
 // A batch of one row goes by itself too: MariaDB's driver (3.1.15) runs an
 // array of one as a plain execution and keeps pointing at the values' buffer
 // afterwards; when a later array's buffer lies at the same address, it sends
@@ -65,7 +65,8 @@ private:
 
 // The rows gathered as parameter values. A batch goes once it holds enough
 // rows or bytes. Into arrays, a row with a value the driver would take in
-// pieces goes by itself, since a bulk execution takes no pieces.
+// pieces goes by itself: arrays take no pieces, and would give every row
+// of the batch the room of that value.
 class GatheredRowWriter : public BatchedRowWriter {
 public:
     GatheredRowWriter(RowWriterHost& host, bool asArrays) : BatchedRowWriter(host), m_insert(asArrays) {}

@@ -81,12 +81,12 @@ public:
 std::unique_ptr<RowWriter> literalRowWriter(RowWriterHost& host);
 // Fast copy into a target that takes many rows an INSERT (MySQL).
 std::unique_ptr<RowWriter> multiRowWriter(RowWriterHost& host, const QString& insertStart);
-// Fast copy into MariaDB: a batch's values as parameter arrays in one bulk
-// execution, which the server takes faster than it parses INSERT texts.
+// Fast copy into MariaDB or iAnywhere: a batch's values as parameter arrays
+// in one execution. MariaDB takes them as one bulk execution, faster than it
+// parses INSERT texts; iAnywhere's driver runs them in one call.
 std::unique_ptr<RowWriter> bulkRowWriter(RowWriterHost& host);
-// Fast copy into a target that takes one row an INSERT (SQL Anywhere before
-// 17): a batch's rows one by one through a prepared INSERT, on the batch's
-// thread while the next batch is gathered.
+// Fast copy into iAnywhere without arrays: a batch's rows one by one through
+// a prepared INSERT, on the batch's thread while the next batch is gathered.
 std::unique_ptr<RowWriter> preparedRowWriter(RowWriterHost& host);
 
 }

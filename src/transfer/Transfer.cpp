@@ -319,6 +319,8 @@ private:
                 m_packetLimit = largestPacket(c);
                 m_takesArrays = r.options.parameterArrays && isMariaDb(c);
             }
+            if (isTarget && !d.target.multiRowInsert)
+                m_takesArrays = r.options.parameterArrays;
         });
         if (!opened)
             endEarly();
@@ -513,8 +515,8 @@ private:
         m_settledKey.clear();
         m_startKey = start.after;
         m_writer = !m_fast                   ? literalRowWriter(*this)
-                   : !d.target.multiRowInsert ? preparedRowWriter(*this)
                    : m_takesArrays           ? bulkRowWriter(*this)
+                   : !d.target.multiRowInsert ? preparedRowWriter(*this)
                                              : multiRowWriter(*this, insertStart);
         try {
             copyRows();
@@ -1093,7 +1095,7 @@ private:
     ProgressMeter m_meter;     // the current table's rows, for the progress line
     long long m_rowCount = 0;     // the source table's rows when counted
     long long m_packetLimit = 0;  // the target's largest statement in bytes; 0 for no limit
-    bool m_takesArrays = false;   // the target is MariaDB, which takes parameter arrays in one execution
+    bool m_takesArrays = false;   // the target takes parameter arrays in one execution: MariaDB or iAnywhere
     RowDigests m_expected;   // the rows the target accepted, for the check
     bool m_verifies = false;  // each copied table is read back and checked
     ExistingTable m_existing = ExistingTable::Ask;

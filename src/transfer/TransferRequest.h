@@ -15,8 +15,9 @@ struct TransferOptions {
     bool verifies = true;   // each copied table read back and checked
     ExistingTable existing = ExistingTable::Ask;
     QString where;  // a condition the source rows of every table must meet; empty for all rows
-    // Fast copy into MariaDB sends a batch as parameter arrays in one bulk
-    // execution; off, as INSERT texts of many rows.
+    // Fast copy into MariaDB or iAnywhere sends a batch as parameter arrays
+    // in one execution; off, into MariaDB as INSERT texts of many rows, into
+    // iAnywhere row by row through the prepared INSERT.
     bool parameterArrays = true;
     // Tables are created with the source's types, keys, defaults and
     // comments as near as the target allows; indexes follow the rows and

@@ -176,12 +176,14 @@ protected:
     }
 };
 
-// Each batch goes row by row through one prepared INSERT on a thread of its
-// own; a batch with a refused row goes again row by row as the per-row
-// method sends it.
+// Each batch goes as parameter arrays in one execution of the prepared
+// INSERT, on a thread of its own; a batch with a refused row goes again row
+// by row as the per-row method sends it. Without arrays, the batch goes row
+// by row through the same INSERT, with the same outcome.
 TEST_F(FastCopyToIAnywhereTest, RefusesExactlyTheRowsThePerRowMethodRefusesWithTheSameBoxes) {
     seedWithBadRows("one_by_one");
     seedWithBadRows("batched");
+    seedWithBadRows("unarrayed");
     rig.prompts.answerMsgBox(MsgAnswer::No);
 
     const Outcome perRow = copy("one_by_one", false);
@@ -193,6 +195,10 @@ TEST_F(FastCopyToIAnywhereTest, RefusesExactlyTheRowsThePerRowMethodRefusesWithT
     EXPECT_TRUE(rig.prompts.shown.back().text.contains("sql: INSERT INTO \"batched\" VALUES('3988', '30:00:00', 'it''s 3988')"))
         << rig.prompts.shown.back().text.right(300).toStdString();
     EXPECT_EQ(sent.all().filter("INSERT INTO \"batched\" VALUES(?, ?, ?)").size(), 3);
+
+    const Outcome withoutArrays = copy("unarrayed", true, false);
+    expectSameOutcome(withoutArrays, perRow);
+    EXPECT_EQ(sent.all().filter("INSERT INTO \"unarrayed\" VALUES(?, ?, ?)").size(), 3);
 }
 
 }
