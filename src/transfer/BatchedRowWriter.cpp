@@ -54,7 +54,7 @@ void BatchedRowWriter::sendBatch(std::unique_ptr<OutgoingBatch> batch) {
     if (observer)
         observer->sending(sending->statement());
     m_committing = false;
-    m_inFlight = std::async(std::launch::async, [&target, sending, observer, this] {
+    m_inFlight = m_thread.run([&target, sending, observer, this] {
         target.BeginTrans();
         sending->send(target);
         if (observer)

@@ -1,6 +1,7 @@
 #pragma once
 #include "connect/DbError.h"
 #include "transfer/RowWriter.h"
+#include "transfer/SendingThread.h"
 #include <future>
 #include <memory>
 #include <optional>
@@ -57,6 +58,7 @@ private:
     std::unique_ptr<OutgoingBatch> m_sending;  // the batch in flight
     bool m_committing = false;                 // it got as far as its COMMIT
     std::future<void> m_inFlight;              // its INSERT and commit
+    SendingThread m_thread;                    // goes after the batch in flight is through
 };
 
 }
