@@ -127,7 +127,7 @@ Value ColumnReader::boundValue(const BoundColumn& b) const {
     case SQL_C_FLOAT: return Value::single(scalarAt<float>(b.buffer));
     case SQL_C_DOUBLE: return Value::real(scalarAt<double>(b.buffer));
     case SQL_C_BINARY: return Value::bytes(QByteArray(b.buffer.data(), b.indicator));
-    case SQL_C_CHAR: return Value::text(QString::fromUtf8(b.buffer.data(), b.indicator));
+    case SQL_C_CHAR: return Value::utf8Text(QByteArray(b.buffer.data(), b.indicator));
     default: return Value::text(fromWide(reinterpret_cast<const SQLWCHAR*>(b.buffer.data()),
                                          b.indicator / SQLLEN(sizeof(SQLWCHAR))));
     }
@@ -208,8 +208,8 @@ Value ColumnReader::readText(const StmtHandle& stmt, SQLUSMALLINT column) {
     return Value::text(std::move(text));
 }
 
-// The pieces are joined before decoding, so a character split between two
-// pieces comes out whole.
+// The pieces are joined as bytes, so a character split between two pieces
+// comes out whole.
 Value ColumnReader::readUtf8(const StmtHandle& stmt, SQLUSMALLINT column) {
     QByteArray utf8;
     for (;;) {
@@ -223,15 +223,15 @@ Value ColumnReader::readUtf8(const StmtHandle& stmt, SQLUSMALLINT column) {
             return Value();
         const SQLLEN room = bufferBytes - 1;  // each piece ends with a terminating zero
         const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
-        if (!truncated && utf8.isEmpty())  // the usual short value: decoded without a copy
-            return Value::text(QString::fromUtf8(m_bytes.data(), indicator));
+        if (!truncated && utf8.isEmpty())  // the usual short value
+            return Value::utf8Text(QByteArray(m_bytes.data(), indicator));
         utf8.append(m_bytes.data(), truncated ? room : indicator);
         if (!truncated)
             break;
         if (indicator != SQL_NO_TOTAL && m_bytes.size() < 1 << 22)
             m_bytes.resize(std::min<size_t>(indicator - room + 1, 1 << 22));
     }
-    return Value::text(QString::fromUtf8(utf8));
+    return Value::utf8Text(std::move(utf8));
 }
 
 Value ColumnReader::readBytes(const StmtHandle& stmt, SQLUSMALLINT column) {

@@ -33,7 +33,7 @@ void ParameterStatement::execute(const std::vector<BoundValue>& values) {
         }
         // A short text goes straight into the buffer; a long one is measured first.
         const bool shortText = v.kind == BoundValue::Kind::Text && v.text.size() * 3 <= pieceBytes;
-        const QByteArray data = v.kind == BoundValue::Kind::Bytes ? v.bytes : shortText ? QByteArray() : v.text.toUtf8();
+        const QByteArray data = v.kind == BoundValue::Kind::Text ? (shortText ? QByteArray() : v.text.toUtf8()) : v.bytes;
         const bool atExecution = !shortText && data.size() > pieceBytes;
         if (atExecution) {
             p.pieces = data;

@@ -13,7 +13,8 @@ class ParameterRows;
 
 // One value given to a statement apart from its text.
 struct BoundValue {
-    enum class Kind { Null, Text, Bytes } kind = Kind::Null;
+    // Utf8: text whose UTF-8 is in bytes, as the source gave it.
+    enum class Kind { Null, Text, Bytes, Utf8 } kind = Kind::Null;
     QString text;
     QByteArray bytes;
 };

@@ -18,6 +18,7 @@ Value Value::real(double v) { Value x; x.m_kind = Kind::Double; x.m_v = v; retur
 Value Value::single(float v) { Value x; x.m_kind = Kind::Single; x.m_v = v; return x; }
 Value Value::boolean(bool v) { Value x; x.m_kind = Kind::Boolean; x.m_v = v; return x; }
 Value Value::text(QString v) { Value x; x.m_kind = Kind::Text; x.m_v = std::move(v); return x; }
+Value Value::utf8Text(QByteArray v) { Value x; x.m_kind = Kind::Text; x.m_v = Utf8{std::move(v)}; return x; }
 Value Value::bytes(QByteArray v) { Value x; x.m_kind = Kind::Bytes; x.m_v = std::move(v); return x; }
 
 double Value::toDouble() const {
@@ -38,7 +39,10 @@ QString Value::toText() const {
     case Kind::Double: return shortestText(std::get<double>(m_v));
     case Kind::Single: return shortestText(std::get<float>(m_v));
     case Kind::Boolean: return std::get<bool>(m_v) ? QStringLiteral("True") : QStringLiteral("False");
-    case Kind::Text: return std::get<QString>(m_v);
+    case Kind::Text: {
+        const QByteArray* bytes = utf8();
+        return bytes ? QString::fromUtf8(*bytes) : std::get<QString>(m_v);
+    }
     case Kind::Bytes: return QString::fromLatin1(std::get<QByteArray>(m_v).toHex());
     }
     return {};
@@ -47,7 +51,15 @@ QString Value::toText() const {
 QByteArray Value::toBytes() const {
     if (m_kind == Kind::Bytes)
         return std::get<QByteArray>(m_v);
+    if (const QByteArray* bytes = utf8())
+        return *bytes;
     return toText().toUtf8();
+}
+
+bool Value::operator==(const Value& o) const {
+    if (m_kind == Kind::Text && o.m_kind == Kind::Text && m_v.index() != o.m_v.index())
+        return toText() == o.toText();
+    return m_kind == o.m_kind && m_v == o.m_v;
 }
 
 bool Value::toBool() const {
@@ -58,7 +70,7 @@ bool Value::toBool() const {
     case Kind::Double: return std::get<double>(m_v) != 0;
     case Kind::Single: return std::get<float>(m_v) != 0;
     case Kind::Text: {
-        const QString& t = std::get<QString>(m_v);
+        const QString t = toText();
         return !(t.isEmpty() || t == u"0" || t.compare(u"false", Qt::CaseInsensitive) == 0);
     }
     case Kind::Bytes: return !std::get<QByteArray>(m_v).isEmpty() && std::get<QByteArray>(m_v) != QByteArray(1, '\0');

@@ -20,6 +20,9 @@ public:
     static Value boolean(bool v);
     // Decimals, dates, times and time stamps are kept as their exact text.
     static Value text(QString v);
+    // Text a driver gave as UTF-8, kept so until its characters are asked
+    // for: a value copied on to a target as UTF-8 is never converted.
+    static Value utf8Text(QByteArray v);
     static Value bytes(QByteArray v);
 
     Kind kind() const { return m_kind; }
@@ -35,12 +38,22 @@ public:
     // An Integer or Unsigned value's number; 0 for other kinds.
     std::int64_t toInteger() const { return m_kind == Kind::Integer ? std::get<std::int64_t>(m_v) : 0; }
     std::uint64_t toUnsigned() const { return m_kind == Kind::Unsigned ? std::get<std::uint64_t>(m_v) : 0; }
+    // A Text value's UTF-8 when it was read so; null otherwise.
+    const QByteArray* utf8() const {
+        const Utf8* u = std::get_if<Utf8>(&m_v);
+        return u ? &u->bytes : nullptr;
+    }
 
-    bool operator==(const Value& o) const = default;
+    // Text values are equal when their characters are, however they are kept.
+    bool operator==(const Value& o) const;
 
 private:
+    struct Utf8 {
+        QByteArray bytes;
+        bool operator==(const Utf8&) const = default;
+    };
     Kind m_kind = Kind::Null;
-    std::variant<std::monostate, std::int64_t, std::uint64_t, double, float, bool, QString, QByteArray> m_v;
+    std::variant<std::monostate, std::int64_t, std::uint64_t, double, float, bool, QString, QByteArray, Utf8> m_v;
 };
 
 }

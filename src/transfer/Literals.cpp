@@ -58,11 +58,14 @@ void appendBoundLiteral(QString& statement, const BoundValue& value, ValueForm f
     case BoundValue::Kind::Null: statement += QLatin1String("NULL"); break;
     case BoundValue::Kind::Bytes: appendBytes(statement, value.bytes, syntax.bytes); break;
     case BoundValue::Kind::Text:
-        if ((form == ValueForm::Number || form == ValueForm::BitNumber) && integer.match(value.text).hasMatch())
-            statement += value.text;
+    case BoundValue::Kind::Utf8: {
+        const QString text = value.kind == BoundValue::Kind::Utf8 ? QString::fromUtf8(value.bytes) : value.text;
+        if ((form == ValueForm::Number || form == ValueForm::BitNumber) && integer.match(text).hasMatch())
+            statement += text;
         else
-            appendSqlString(statement, value.text, syntax.backslashEscapes);
+            appendSqlString(statement, text, syntax.backslashEscapes);
         break;
+    }
     }
 }
 

@@ -926,11 +926,16 @@ private:
                 continue;
             const Value& v = m_reader->Fields(int(j)).Value;
             BoundValue& bound = values[k++];
-            bound.kind = v.isNull() ? BoundValue::Kind::Null
+            // Text read as UTF-8 goes on as it came, where its form writes it unchanged.
+            const QByteArray* utf8 = m_forms[j] == ValueForm::Quoted || m_forms[j] == ValueForm::Number ? v.utf8() : nullptr;
+            bound.kind = v.isNull()                       ? BoundValue::Kind::Null
                          : v.kind() == Value::Kind::Bytes ? BoundValue::Kind::Bytes
-                                                           : BoundValue::Kind::Text;
+                         : utf8                           ? BoundValue::Kind::Utf8
+                                                          : BoundValue::Kind::Text;
             if (bound.kind == BoundValue::Kind::Bytes)
                 bound.bytes = v.toBytes();
+            else if (utf8)
+                bound.bytes = *utf8;
             else if (v.kind() == Value::Kind::Integer && m_forms[j] != ValueForm::Bit && m_forms[j] != ValueForm::BitNumber)
                 bound.text.setNum(v.toInteger());  // into the room the row before left
             else if (bound.kind == BoundValue::Kind::Text)
