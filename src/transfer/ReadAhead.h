@@ -1,4 +1,5 @@
 #pragma once
+#include "transfer/RowBatch.h"
 #include "transfer/SourceStream.h"
 #include <condition_variable>
 #include <deque>
@@ -42,9 +43,11 @@ private:
         std::exception_ptr failure;
         bool last = false;  // nothing comes after it
     };
-    // Rows go over in blocks, so the two threads meet once a block, not once a row.
+    // Rows go over in blocks, so the two threads meet once a block, not once a
+    // row. The queue holds a fast copy's batch of rows: while a batch is
+    // being sent, the next one is read whole, ready to be gathered at once.
     static constexpr size_t blockRows = 256;
-    static constexpr size_t queueBlocks = 4;
+    static constexpr size_t queueBlocks = (RowBatch::rowsPerCommit + blockRows - 1) / blockRows;
     using Block = std::vector<Entry>;
 
     void readAhead();
