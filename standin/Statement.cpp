@@ -405,12 +405,12 @@ void Stmt::bindParameterSet(SQLULEN set) {
 // The sets run one after another in the connection's transaction, each
 // value read where the application keeps it. A refused set ends the run:
 // it is marked an error, the sets after it unused, and the error is the
-// execution's. A text of several statements, or one that gives rows, runs
-// whole for each set.
+// execution's. Arrays are taken for one statement that gives no rows.
 SQLRETURN Stmt::executeParameterSets() {
     sqlite3* db = dbc->requireDb();
     prepareToRun();
-    const bool single = m_stmt && isBlankSql(std::string_view(m_text).substr(m_rest)) && sqlite3_column_count(m_stmt) == 0;
+    if (!m_stmt || !isBlankSql(std::string_view(m_text).substr(m_rest)) || sqlite3_column_count(m_stmt) > 0)
+        throw Error("HYC00", "an array of parameters takes one statement that gives no rows");
     SQLULEN done = 0;
     SQLLEN changed = 0;
     auto mark = [&](SQLULEN set, SQLUSMALLINT status) {
@@ -421,31 +421,23 @@ SQLRETURN Stmt::executeParameterSets() {
         *parametersProcessed = 0;
     for (; done < parameterSets; ++done) {
         try {
-            if (single) {
-                bindParameterSet(done);
-                const sqlite3_int64 before = sqlite3_total_changes64(db);
-                const int rc = sqlite3_step(m_stmt);
-                if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-                    Error e = sqliteError(db, rc);
-                    sqlite3_reset(m_stmt);
-                    throw e;
-                }
+            bindParameterSet(done);
+            const sqlite3_int64 before = sqlite3_total_changes64(db);
+            const int rc = sqlite3_step(m_stmt);
+            if (rc != SQLITE_DONE) {
+                Error e = sqliteError(db, rc);
                 sqlite3_reset(m_stmt);
-                if (m_changesRows && sqlite3_total_changes64(db) != before)
-                    changed += SQLLEN(sqlite3_changes64(db));
-            } else {
-                if (!loadParameterSet(done))
-                    throw Error("HYC00", "an array of parameters takes no data at execution");
-                execute();
-                changed += std::max<SQLLEN>(m_rowCount, 0);
+                throw e;
             }
+            sqlite3_reset(m_stmt);
+            if (m_changesRows && sqlite3_total_changes64(db) != before)
+                changed += SQLLEN(sqlite3_changes64(db));
         } catch (const Error&) {
             mark(done, SQL_PARAM_ERROR);
             for (SQLULEN later = done + 1; later < parameterSets; ++later)
                 mark(later, SQL_PARAM_UNUSED);
             if (parametersProcessed)
                 *parametersProcessed = done + 1;
-            m_dueData.clear();
             throw;
         }
         mark(done, SQL_PARAM_SUCCESS);
