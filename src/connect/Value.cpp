@@ -56,6 +56,16 @@ QByteArray Value::toBytes() const {
     return toText().toUtf8();
 }
 
+qsizetype Value::heldBytes() const {
+    if (const QString* text = std::get_if<QString>(&m_v))
+        return text->size() * qsizetype(sizeof(QChar));
+    if (const QByteArray* bytes = std::get_if<QByteArray>(&m_v))
+        return bytes->size();
+    if (const QByteArray* bytes = utf8())
+        return bytes->size();
+    return 0;
+}
+
 bool Value::operator==(const Value& o) const {
     if (m_kind == Kind::Text && o.m_kind == Kind::Text && m_v.index() != o.m_v.index())
         return toText() == o.toText();

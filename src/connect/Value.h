@@ -44,6 +44,9 @@ public:
         return u ? &u->bytes : nullptr;
     }
 
+    // The memory the value keeps beyond its own size, near enough: the size
+    // of its text or bytes as kept.
+    qsizetype heldBytes() const;
     // Text values are equal when their characters are, however they are kept.
     bool operator==(const Value& o) const;
 

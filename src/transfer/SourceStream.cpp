@@ -3,6 +3,7 @@
 #include "connect/DbError.h"
 #include "transfer/Literals.h"
 #include <QLocale>
+#include <algorithm>
 #include <map>
 #include <sqlext.h>
 
@@ -130,6 +131,9 @@ void SourceStream::Open(const SourceRead& read, Connection& source, Yield* while
     m_quote = read.quote;
     m_lastKey.clear();
     m_ended = false;
+    m_chunkLimit = firstChunkRows;
+    m_bytesRead = 0;
+    m_rowsMeasured = 0;
     if (findKey(read.table, source, whileRunning) && !read.after.isEmpty()) {
         if (m_chunks)
             m_lastKey = read.after;
@@ -179,7 +183,7 @@ QString SourceStream::chunkSql() const {
     } else {
         sql += whereClause(m_condition);
     }
-    return sql + QStringLiteral(" ORDER BY ") + keys + QStringLiteral(" LIMIT ") + QString::number(chunkRows);
+    return sql + QStringLiteral(" ORDER BY ") + keys + QStringLiteral(" LIMIT ") + QString::number(m_chunkLimit);
 }
 
 void SourceStream::openChunk(Yield* whileRunning) {
@@ -187,18 +191,31 @@ void SourceStream::openChunk(Yield* whileRunning) {
     m_rowsInChunk = m_rows.isEOF() ? 0 : 1;
 }
 
+// What the driver holds for the current row, near enough: its values and a
+// length and a pointer for each.
+qsizetype SourceStream::currentRowBytes() const {
+    qsizetype bytes = 0;
+    for (int i = 0; i < m_rows.fieldCount(); ++i)
+        bytes += m_rows.Fields(i).Value.heldBytes() + qsizetype(2 * sizeof(void*));
+    return bytes;
+}
+
 void SourceStream::MoveNext() {
-    if (m_chunks && m_key.exists() && !m_rows.isEOF())
+    if (m_chunks && m_key.exists() && !m_rows.isEOF()) {
         m_lastKey = m_key.of(m_rows);
+        m_bytesRead += currentRowBytes();
+        ++m_rowsMeasured;
+    }
     m_rows.MoveNext();
     if (!m_chunks || !m_key.exists() || !m_rows.isEOF()) {
         ++m_rowsInChunk;
         return;
     }
     // A short chunk was the last; a full one may have more after it.
-    if (m_rowsInChunk < chunkRows)
+    if (m_rowsInChunk < m_chunkLimit)
         return;
     m_rows.Close();
+    m_chunkLimit = std::clamp<long long>(chunkBytes * m_rowsMeasured / std::max<qsizetype>(m_bytesRead, 1), 1, maxChunkRows);
     try {
         openChunk(nullptr);
     } catch (...) {
@@ -218,7 +235,8 @@ QString SourceStream::path() const {
         return QStringLiteral("as one result");
     if (!m_chunks)
         return QStringLiteral("in key order, as one result");
-    return QStringLiteral("in key order, ") + QLocale(QLocale::English).toString(chunkRows) + QStringLiteral(" rows a chunk");
+    return QStringLiteral("in key order, up to ") + QLocale(QLocale::English).toString(maxChunkRows) +
+           QStringLiteral(" rows or ") + QString::number(chunkBytes / (1024 * 1024)) + QStringLiteral(" MB a chunk");
 }
 
 }

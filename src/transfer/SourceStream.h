@@ -62,7 +62,12 @@ struct ReadKey {
 // however many rows the table held when counted.
 class SourceStream {
 public:
-    static constexpr int chunkRows = 10000;
+    // A chunk is held whole on the client, so its rows are counted to stay
+    // under a few megabytes: the first chunk is small, and each later one
+    // takes as many rows as the rows before it say fit.
+    static constexpr int firstChunkRows = 100;
+    static constexpr int maxChunkRows = 10000;
+    static constexpr qsizetype chunkBytes = 2 * 1024 * 1024;
 
     void Open(const SourceRead& read, Connection& source, Yield* whileRunning);
     void Close();
@@ -76,8 +81,8 @@ public:
     int fieldCount() const { return m_rows.fieldCount(); }
     const Field& Fields(int index) const { return m_rows.Fields(index); }
 
-    // How the table was read, for the account: "in key order, 10,000 rows
-    // a chunk", "in key order, as one result" or "as one result".
+    // How the table was read, for the account: "in key order, up to 10,000
+    // rows or 2 MB a chunk", "in key order, as one result" or "as one result".
     QString path() const;
     // The key the rows come in the order of.
     const ReadKey& key() const { return m_key; }
@@ -85,6 +90,7 @@ public:
 private:
     bool findKey(const QString& table, Connection& source, Yield* whileRunning);
     QString chunkSql() const;
+    qsizetype currentRowBytes() const;
     void openChunk(Yield* whileRunning);
 
     Recordset m_rows;
@@ -96,6 +102,9 @@ private:
     ReadKey m_key;
     QStringList m_lastKey;         // the last row's key values as literals
     long long m_rowsInChunk = 0;
+    long long m_chunkLimit = firstChunkRows;  // the current chunk's LIMIT
+    qsizetype m_bytesRead = 0;  // what the rows read so far held, as far as chunks are sized by it
+    long long m_rowsMeasured = 0;
     bool m_ended = false;  // a chunk failed to open
 };
 

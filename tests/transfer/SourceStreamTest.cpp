@@ -11,7 +11,7 @@ class MySqlSourceStreamTest : public ::testing::Test, public TransferTest {
 protected:
     MySqlSourceStreamTest() : TransferTest(toIAnywhereCase, "tw_stream_mysql") {}
 
-    static constexpr int rows = 2 * SourceStream::chunkRows + 500;
+    static constexpr int rows = 2 * SourceStream::maxChunkRows + 500;
 
     void seedKeyed(const QString& keyColumns) {
         rig.mysql.exec("CREATE TABLE big (n INT NOT NULL, w VARCHAR(20) NOT NULL, " + keyColumns + ")");
@@ -43,7 +43,7 @@ TEST_F(MySqlSourceStreamTest, RowsAddedAfterTheCountAreReadToTheEnd) {
     EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
     EXPECT_EQ(table().rowsRead, rows + 2);
     EXPECT_EQ(table().rowsAccepted, rows + 2);
-    EXPECT_EQ(table().readPath, "in key order, 10,000 rows a chunk");
+    EXPECT_EQ(table().readPath, "in key order, up to 10,000 rows or 2 MB a chunk");
     EXPECT_EQ(table().verification.result, Verification::Result::Verified);
     const Rows arrived = targetRows("big", "\"n\"");
     ASSERT_EQ(arrived.size(), size_t(rows + 2));
@@ -67,7 +67,7 @@ TEST_F(MySqlSourceStreamTest, AUniqueKeyOfSeveralColumnsWithQuotesAndBackslashes
 
     send();
 
-    EXPECT_EQ(table().readPath, "in key order, 10,000 rows a chunk");
+    EXPECT_EQ(table().readPath, "in key order, up to 10,000 rows or 2 MB a chunk");
     EXPECT_EQ(table().rowsRead, rows);
     const Rows arrived = targetRows("big", "\"n\"");
     ASSERT_EQ(arrived.size(), size_t(rows));
@@ -85,4 +85,33 @@ TEST_F(MySqlSourceStreamTest, ATableWithoutAKeyIsReadAsOneResult) {
     EXPECT_TRUE(rig.transfer.accounts.at(0).details().contains("read as one result"));
 }
 
+}
+
+// MariaDB's driver holds a chunk whole: rows of 20,000 characters go about a
+// hundred to a chunk, so that none holds more than a few megabytes, and
+// every row still comes once, in order. The server counts the SELECTs.
+TEST_F(MySqlSourceStreamTest, WideRowsAreReadInChunksOfAFewMegabytes) {
+    rig.mysql.exec("CREATE TABLE wide (n INT PRIMARY KEY, w MEDIUMTEXT NOT NULL)");
+    rig.mysql.exec("INSERT INTO wide SELECT seq, REPEAT(CHAR(97 + seq % 26), 20000) FROM seq_1_to_1000");
+    Connection c = mysqlDatabase.open(rig);
+    auto selects = [&] { return readRows(c, "SHOW SESSION STATUS LIKE 'Com_select'").at(0).at(1).toLongLong(); };
+    const long long before = selects();
+
+    SourceStream stream;
+    stream.Open(SourceRead{.table = "wide", .quote = u'`', .keyedChunks = true}, c, nullptr);
+    int n = 0;
+    for (; !stream.isEOF(); stream.MoveNext()) {
+        ++n;
+        ASSERT_EQ(stream.Fields(0).Value.toText(), QString::number(n));
+        ASSERT_EQ(stream.Fields(1).Value.toText(), QString(20000, QChar(u'a' + n % 26)));
+    }
+    stream.Close();
+
+    EXPECT_EQ(n, 1000);
+    EXPECT_EQ(stream.path(), "in key order, up to 10,000 rows or 2 MB a chunk");
+    // 20 MB: a first chunk of 100 rows, then nine or ten of about 2 MB. One
+    // more SELECT learnt the key's type.
+    const long long chunks = selects() - before - 1;
+    EXPECT_GE(chunks, 10);
+    EXPECT_LE(chunks, 12);
 }
