@@ -354,7 +354,7 @@ void print(const Result& r, long long textBytes) {
         bareCpu.push_back(run.bareCpu * 1e6 / r.rows);
         if (run.longestGapMs > worstGap->longestGapMs)
             worstGap = &run;
-        if (run.peak > highestPeak->peak)
+        if (run.peak - run.baseline > highestPeak->peak - highestPeak->baseline)
             highestPeak = &run;
     }
     std::printf("%s, median of %zu runs; the per-row method, the bare loops and the check timed on %lld rows%s\n",

@@ -37,6 +37,22 @@ qsizetype ParameterRows::arrayBytes() const {
     return total;
 }
 
+std::vector<size_t> ParameterRows::columnBytes() const {
+    std::vector<size_t> bytes;
+    for (const Column& c : m_columns)
+        bytes.push_back(c.data.size());
+    return bytes;
+}
+
+void ParameterRows::reserve(int rows, const std::vector<size_t>& columnBytes) {
+    m_columns.resize(std::max(m_columns.size(), columnBytes.size()));
+    for (size_t c = 0; c < columnBytes.size(); ++c) {
+        m_columns[c].data.reserve(columnBytes[c] + columnBytes[c] / 8);
+        m_columns[c].starts.reserve(size_t(rows));
+        m_columns[c].lengths.reserve(size_t(rows));
+    }
+}
+
 void ParameterRows::clear() {
     m_columns.clear();
     m_rows = 0;

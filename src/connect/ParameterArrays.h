@@ -20,6 +20,10 @@ class ParameterRows {
 public:
     void add(const std::vector<BoundValue>& row);
     void clear();
+    // Each column's bytes, and room for about as many, so that a batch like
+    // the one before takes its memory once, not by doubling.
+    std::vector<size_t> columnBytes() const;
+    void reserve(int rows, const std::vector<size_t>& columnBytes);
     int rows() const { return m_rows; }
     // What the arrays take once each column is as wide as its widest value.
     qsizetype arrayBytes() const;

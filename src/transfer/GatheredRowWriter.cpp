@@ -90,8 +90,13 @@ private:
             return;
         if (m_sql.isEmpty())
             m_sql = h.parameterInsert();
+        const int rows = m_values.rows();
+        const std::vector<size_t> bytes = m_values.columnBytes();
         sendBatch(std::make_unique<GatheredBatch>(std::exchange(m_values, ParameterRows()), std::exchange(m_digests, {}),
                                                   m_insert, m_sql, h));
+        // The next batch's room, taken once the batch before this one is gone.
+        m_values.reserve(rows, bytes);
+        m_digests.reserve(size_t(rows));
     }
     void dropGathered() override {
         m_values.clear();

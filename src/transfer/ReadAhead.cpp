@@ -18,8 +18,9 @@ void ReadAhead::Open(const SourceRead& read, Connection& source, Yield* whileRun
         m_fields.push_back(m_stream.Fields(i));
     m_eof = m_stream.isEOF();
     m_queue.clear();
+    m_queuedBytes = 0;
     m_spent.clear();
-    m_block.clear();
+    m_block = Block();
     m_taken = 0;
     m_stop = false;
     if (!m_eof)
@@ -33,6 +34,7 @@ void ReadAhead::readAhead() {
     constexpr int niceness = 10;
     setpriority(PRIO_PROCESS, id_t(gettid()), niceness);
     Block block;
+    const size_t rowBytes = sizeof(Entry) + m_fields.size() * sizeof(Value);
     for (bool last = false; !last;) {
         Entry entry;
         try {
@@ -41,8 +43,11 @@ void ReadAhead::readAhead() {
                 entry.last = true;
             } else {
                 entry.values.reserve(m_fields.size());
-                for (int i = 0; i < m_stream.fieldCount(); ++i)
+                block.bytes += rowBytes;
+                for (int i = 0; i < m_stream.fieldCount(); ++i) {
                     entry.values.push_back(m_stream.Fields(i).Value);
+                    block.bytes += size_t(entry.values.back().heldBytes());
+                }
             }
         } catch (...) {
             entry.failure = std::current_exception();
@@ -50,16 +55,19 @@ void ReadAhead::readAhead() {
         }
         last = entry.last;
         const bool failed = bool(entry.failure);
-        block.push_back(std::move(entry));
+        block.entries.push_back(std::move(entry));
         // A failure goes over at once, so its box comes no later than it would.
-        if (block.size() < blockRows && !last && !failed)
+        if (block.entries.size() < blockRows && !last && !failed)
             continue;
         std::vector<Block> spent;
         {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_stop || m_queue.size() < queueBlocks; });
+            m_changed.wait(lock, [&] {
+                return m_stop || m_queue.empty() || (m_queue.size() < queueBlocks && m_queuedBytes < queueBytes);
+            });
             if (m_stop)
                 return;
+            m_queuedBytes += block.bytes;
             m_queue.push_back(std::exchange(block, Block()));
             spent.swap(m_spent);
             m_changed.notify_all();
@@ -70,16 +78,17 @@ void ReadAhead::readAhead() {
 void ReadAhead::MoveNext() {
     if (m_eof)
         throw DbError(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
-    if (m_taken == m_block.size()) {
+    if (m_taken == m_block.entries.size()) {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return !m_queue.empty(); });
         m_spent.push_back(std::move(m_block));
         m_block = std::move(m_queue.front());
         m_queue.pop_front();
+        m_queuedBytes -= m_block.bytes;
         m_taken = 0;
         m_changed.notify_all();
     }
-    Entry& entry = m_block[m_taken++];
+    Entry& entry = m_block.entries[m_taken++];
     if (entry.last)
         m_eof = true;
     if (entry.failure)

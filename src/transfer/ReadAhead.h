@@ -46,9 +46,15 @@ private:
     // Rows go over in blocks, so the two threads meet once a block, not once a
     // row. The queue holds a fast copy's batch of rows: while a batch is
     // being sent, the next one is read whole, ready to be gathered at once.
+    // Wide rows fill fewer blocks: the queue also stops at a few megabytes,
+    // whatever a batch of them would take.
     static constexpr size_t blockRows = 256;
     static constexpr size_t queueBlocks = (RowBatch::rowsPerCommit + blockRows - 1) / blockRows;
-    using Block = std::vector<Entry>;
+    static constexpr size_t queueBytes = 1536 * 1024;
+    struct Block {
+        std::vector<Entry> entries;
+        size_t bytes = 0;  // what its rows hold in memory
+    };
 
     void readAhead();
     void stopReading();
@@ -63,6 +69,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Block> m_queue;
+    size_t m_queuedBytes = 0;
     // Blocks the transfer is done with, holding the rows before: freed on
     // the reading thread, where their memory was taken, so the two threads
     // do not contend for one heap.
