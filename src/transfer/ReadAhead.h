@@ -46,11 +46,11 @@ private:
     // Rows go over in blocks, so the two threads meet once a block, not once a
     // row. The queue holds a fast copy's batch of rows: while a batch is
     // being sent, the next one is read whole, ready to be gathered at once.
-    // Wide rows fill fewer blocks: the queue also stops at a few megabytes,
-    // whatever a batch of them would take.
+    // The queue also stops at 3 MB, which still holds a batch of rows of a
+    // dozen columns and a few hundred characters, but not of rows far wider.
     static constexpr size_t blockRows = 256;
     static constexpr size_t queueBlocks = (RowBatch::rowsPerCommit + blockRows - 1) / blockRows;
-    static constexpr size_t queueBytes = 1536 * 1024;
+    static constexpr size_t queueBytes = 3 * 1024 * 1024;
     struct Block {
         std::vector<Entry> entries;
         size_t bytes = 0;  // what its rows hold in memory
