@@ -10,7 +10,7 @@
 
 namespace tw {
 
-// A source stream read on a thread of its own, a few hundred rows ahead of
+// A source stream read on a thread of its own, up to a batch of rows ahead of
 // the transfer, so that reading overlaps sending. The rows, and the
 // failures of reading them, come out in the order the stream gave them.
 class ReadAhead {
