@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cctype>
+#include <optional>
 
 namespace standin {
 
@@ -10,7 +11,46 @@ std::string outOfRangeMessage(std::string_view value) {
     return "Value " + std::string(value) + " out of range for destination";
 }
 
+namespace {
+// Plain digits with at most a sign and a point, that fit the scale without
+// rounding and the precision: written as the column keeps them at once.
+// Most values are such; the rest take the general way.
+std::optional<std::string> plainDecimal(std::string_view text, int precision, int scale) {
+    size_t k = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        ++k;
+    const size_t point = text.find('.', k);
+    std::string_view whole = text.substr(k, point == std::string_view::npos ? std::string_view::npos : point - k);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const auto digitsOnly = [](std::string_view v) {
+        return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole.empty() || !digitsOnly(whole) || !digitsOnly(fraction) || long(fraction.size()) > scale)
+        return std::nullopt;
+    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+    if (long(whole.size()) > precision - scale)
+        return std::nullopt;
+    const bool zero = whole.empty() && fraction.find_first_not_of('0') == std::string_view::npos;
+    std::string out;
+    out.reserve(whole.size() + size_t(scale) + 3);
+    if (negative && !zero)
+        out += '-';
+    if (whole.empty())
+        out += '0';
+    out += whole;
+    if (scale > 0) {
+        out += '.';
+        out += fraction;
+        out.append(size_t(scale) - fraction.size(), '0');
+    }
+    return out;
+}
+}
+
 std::string exactDecimal(std::string_view text, int precision, int scale) {
+    if (std::optional<std::string> plain = plainDecimal(text, precision, scale))
+        return *std::move(plain);
     size_t i = 0, end = text.size();
     while (i < end && std::isspace(static_cast<unsigned char>(text[i])))
         ++i;
@@ -186,7 +226,7 @@ void saUnsignedBigint(sqlite3_context* context, int, sqlite3_value** args) {
 // leading zeros, and after it without trailing zeros.
 struct Decimal {
     bool negative = false;
-    std::string whole, fraction;
+    std::string_view whole, fraction;
 };
 
 bool parseDecimal(std::string_view text, Decimal& d) {
@@ -195,13 +235,13 @@ bool parseDecimal(std::string_view text, Decimal& d) {
     if (!text.empty() && (text[0] == '-' || text[0] == '+'))
         ++k;
     const size_t point = text.find('.', k);
-    d.whole = std::string(text.substr(k, point == std::string_view::npos ? std::string_view::npos : point - k));
-    d.fraction = point == std::string_view::npos ? std::string() : std::string(text.substr(point + 1));
-    const auto digits = [](const std::string& s) { return s.find_first_not_of("0123456789") == std::string::npos; };
+    d.whole = text.substr(k, point == std::string_view::npos ? std::string_view::npos : point - k);
+    d.fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const auto digits = [](std::string_view s) { return s.find_first_not_of("0123456789") == std::string_view::npos; };
     if ((d.whole.empty() && d.fraction.empty()) || !digits(d.whole) || !digits(d.fraction))
         return false;
-    d.whole.erase(0, std::min(d.whole.find_first_not_of('0'), d.whole.size()));
-    d.fraction.erase(std::min(d.fraction.find_last_not_of('0') + 1, d.fraction.size()));
+    d.whole.remove_prefix(std::min(d.whole.find_first_not_of('0'), d.whole.size()));
+    d.fraction.remove_suffix(d.fraction.size() - std::min(d.fraction.find_last_not_of('0') + 1, d.fraction.size()));
     if (d.whole.empty() && d.fraction.empty())
         d.negative = false;
     return true;

@@ -8,14 +8,96 @@ namespace standin {
 
 namespace {
 
-// A number as a signed magnitude of decimal digits and the number of them
-// that stand after the point.
+// A number as a count of units of 10^-scale, in 128 bits while it fits
+// there, and as a signed magnitude of decimal digits once it does not.
 struct ExactSum {
     bool negative = false;
     std::string digits = "0";
     size_t scale = 0;
+    __int128 units = 0;
+    bool inDigits = false;
 
     void add(std::string_view text) {
+        if (!inDigits && addUnits(text))
+            return;
+        if (!inDigits)
+            spill();
+        addDigits(text);
+    }
+
+    std::string text() const {
+        if (!inDigits) {
+            ExactSum written = *this;
+            written.spill();
+            return written.text();
+        }
+        std::string whole = digits.size() > scale ? digits.substr(0, digits.size() - scale) : "0";
+        std::string fraction = digits.size() > scale ? digits.substr(digits.size() - scale)
+                                                     : std::string(scale - digits.size(), '0') + digits;
+        const bool zero = digits.find_first_not_of('0') == std::string::npos;
+        return (negative && !zero ? "-" : "") + whole + (scale > 0 ? "." + fraction : "");
+    }
+
+private:
+    static constexpr size_t widestUnits = 36;  // digits a value may have here; 10^38 still fits
+
+    static __int128 tenTo(size_t power) {
+        __int128 p = 1;
+        while (power-- > 0)
+            p *= 10;
+        return p;
+    }
+
+    // Adds plain digits with a sign and a point; false, and nothing added,
+    // for other text or a sum that would not fit.
+    bool addUnits(std::string_view text) {
+        size_t k = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+        const bool valueNegative = k == 1 && text[0] == '-';
+        __int128 value = 0;
+        size_t digitCount = 0, valueScale = 0;
+        bool point = false;
+        for (; k < text.size(); ++k) {
+            const char c = text[k];
+            if (c == '.' && !point) {
+                point = true;
+            } else if (c >= '0' && c <= '9') {
+                value = value * 10 + (c - '0');
+                valueScale += point;
+                if (++digitCount > widestUnits)
+                    return false;
+            } else {
+                return false;
+            }
+        }
+        if (digitCount == 0)
+            return false;
+        const size_t common = std::max(scale, valueScale);
+        if (common > widestUnits)
+            return false;
+        __int128 sum = 0, shifted = 0;
+        if (__builtin_mul_overflow(units, tenTo(common - scale), &sum) ||
+            __builtin_mul_overflow(value, tenTo(common - valueScale), &shifted) ||
+            __builtin_add_overflow(sum, valueNegative ? -shifted : shifted, &sum))
+            return false;
+        units = sum;
+        scale = common;
+        return true;
+    }
+
+    // The units as digits, for a sum that goes on beyond 128 bits.
+    void spill() {
+        negative = units < 0;
+        unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(units) : units;
+        digits.clear();
+        do {
+            digits += char('0' + int(magnitude % 10));
+            magnitude /= 10;
+        } while (magnitude != 0);
+        std::reverse(digits.begin(), digits.end());
+        inDigits = true;
+    }
+
+    void addDigits(std::string_view text) {
         bool otherNegative = false;
         std::string other;
         size_t otherScale = 0;
@@ -33,15 +115,6 @@ struct ExactSum {
         trim();
     }
 
-    std::string text() const {
-        std::string whole = digits.size() > scale ? digits.substr(0, digits.size() - scale) : "0";
-        std::string fraction = digits.size() > scale ? digits.substr(digits.size() - scale)
-                                                     : std::string(scale - digits.size(), '0') + digits;
-        const bool zero = digits.find_first_not_of('0') == std::string::npos;
-        return (negative && !zero ? "-" : "") + whole + (scale > 0 ? "." + fraction : "");
-    }
-
-private:
     static void parse(std::string_view text, bool& negative, std::string& digits, size_t& scale) {
         // Written as the server writes exact numbers: exactDecimal checks it
         // and gives it back with no exponent.

@@ -1,4 +1,5 @@
 #include "Text.h"
+#include <algorithm>
 #include <cstring>
 
 namespace standin {
@@ -73,6 +74,17 @@ std::u16string utf16FromUtf8(std::string_view s) {
     size_t i = 0;
     const size_t n = s.size();
     while (i < n) {
+        // A run of ASCII widens byte for byte, in one append: most text is.
+        size_t ascii = i;
+        while (ascii < n && static_cast<unsigned char>(s[ascii]) < 0x80)
+            ++ascii;
+        if (ascii > i) {
+            const size_t at = out.size();
+            out.resize(at + (ascii - i));
+            std::copy(s.begin() + std::ptrdiff_t(i), s.begin() + std::ptrdiff_t(ascii), out.begin() + std::ptrdiff_t(at));
+            i = ascii;
+            continue;
+        }
         unsigned char b = static_cast<unsigned char>(s[i]);
         char32_t c;
         size_t extra;

@@ -94,6 +94,17 @@ TEST_F(StandinTest, SumsOfExactNumbersAreExact) {
     EXPECT_TRUE(valueOf(R"(SELECT SUM("x") FROM "s" WHERE "x" IS NULL)").isNull());
     EXPECT_EQ(valueOf(R"(SELECT BYTE_LENGTH('日本'), LENGTH('日本'), BYTE_LENGTH(0x00ff))").toText(), "6");
     EXPECT_EQ(errorOf(R"(SELECT SUM(CAST('abc' AS NUMERIC(5,2))))").sqlState(), "22018");
+
+    // Past 128 bits: two values of 35 digits, then a thousandth, then one back.
+    run(R"(CREATE TABLE "w"("t" LONG VARCHAR))");
+    run(R"(INSERT INTO "w" VALUES('99999999999999999999999999999999999'))");
+    run(R"(INSERT INTO "w" VALUES('99999999999999999999999999999999999'))");
+    run(R"(INSERT INTO "w" VALUES('0.001'))");
+    EXPECT_EQ(valueOf(R"(SELECT SUM("t") FROM "w")").toText(), "199999999999999999999999999999999998.001");
+    run(R"(INSERT INTO "w" VALUES('-199999999999999999999999999999999998.0'))");
+    EXPECT_EQ(valueOf(R"(SELECT SUM("t") FROM "w")").toText(), "0.001");
+    run(R"(INSERT INTO "w" VALUES('-0.0010'))");
+    EXPECT_EQ(valueOf(R"(SELECT SUM("t") FROM "w")").toText(), "0.0000");
 }
 
 }
