@@ -145,7 +145,7 @@ void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
                               .arg(f.Name));
         Value v = b && !cut ? boundValue(*b) : readColumn(stmt, i, f);
         if ((f.sqlType == SQL_TYPE_TIMESTAMP || f.sqlType == SQL_TIMESTAMP) && !v.isNull())
-            v = Value::text(normalizedTimestamp(v.toText()));
+            v = normalizedTimestamp(v);
         f.Value = std::move(v);
     }
 }
@@ -255,20 +255,37 @@ Value ColumnReader::readBytes(const StmtHandle& stmt, SQLUSMALLINT column) {
     return Value::bytes(std::move(bytes));
 }
 
-QString normalizedTimestamp(const QString& text) {
-    const qsizetype dot = text.indexOf(u'.');
+namespace {
+// The same for text kept as UTF-16 or as UTF-8: a time stamp's characters
+// are ASCII.
+template <typename Text>
+Text normalized(const Text& text) {
+    const qsizetype dot = text.indexOf('.');
     if (dot != 19 || text.size() < 21)
         return text;
-    const QStringView fraction = QStringView(text).sliced(dot + 1);
     bool allZero = true;
-    for (QChar c : fraction) {
-        if (!c.isDigit())
+    for (qsizetype i = dot + 1; i < text.size(); ++i) {
+        const auto c = text[i];
+        if (c < '0' || c > '9')
             return text;
-        allZero = allZero && c == u'0';
+        allZero = allZero && c == '0';
     }
     if (allZero)
         return text.left(dot);
-    return fraction.size() >= 6 ? text : text + QString(6 - fraction.size(), u'0');
+    const qsizetype digits = text.size() - dot - 1;
+    return digits >= 6 ? text : text + Text(6 - digits, '0');
+}
+}
+
+QString normalizedTimestamp(const QString& text) { return normalized(text); }
+
+// Text read as UTF-8 stays so: a time stamp is not widened to be trimmed.
+Value normalizedTimestamp(const Value& v) {
+    if (v.isNull())
+        return v;
+    if (const QByteArray* utf8 = v.utf8())
+        return Value::utf8Text(normalized(*utf8));
+    return Value::text(normalized(v.toText()));
 }
 
 }

@@ -47,5 +47,6 @@ private:
 
 // "YYYY-MM-DD HH:MM:SS.ffffff" with the fraction only when it is not zero.
 QString normalizedTimestamp(const QString& text);
+Value normalizedTimestamp(const Value& v);  // Null stays Null
 
 }

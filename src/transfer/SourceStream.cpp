@@ -202,7 +202,8 @@ qsizetype SourceStream::currentRowBytes() const {
 
 void SourceStream::MoveNext() {
     if (m_chunks && m_key.exists() && !m_rows.isEOF()) {
-        m_lastKey = m_key.of(m_rows);
+        if (m_rowsInChunk == m_chunkLimit)  // a full chunk's last row: the next chunk starts after it
+            m_lastKey = m_key.of(m_rows);
         m_bytesRead += currentRowBytes();
         ++m_rowsMeasured;
     }

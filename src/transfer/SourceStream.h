@@ -100,7 +100,7 @@ private:
     bool m_chunks = false;         // read in chunks, else as one result
     QChar m_quote;
     ReadKey m_key;
-    QStringList m_lastKey;         // the last row's key values as literals
+    QStringList m_lastKey;         // the key, as literals, of the row the next chunk starts after
     long long m_rowsInChunk = 0;
     long long m_chunkLimit = firstChunkRows;  // the current chunk's LIMIT
     qsizetype m_bytesRead = 0;  // what the rows read so far held, as far as chunks are sized by it
