@@ -339,113 +339,140 @@ double median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// A ratio of two figures of the same run, run by run. This machine's speed
+// drifts over minutes, and the two figures of a run are taken within a
+// minute of each other, so the median of these ratios is the steadier one.
+struct Ratio {
+    std::vector<double> perRun;
+    double median() const { return perRun.empty() ? 0 : ::median(perRun); }
+};
+
+// The figures of one direction on one table: rates as the median of the
+// runs, ratios as the median of each run's own.
+struct Figures {
+    std::vector<double> transfer, bare, verified, sourceRead, targetRead, transferCpu, bareCpu;
+    std::vector<double> fast, fastSlice, multiRow, prepared, load;
+    Ratio bareToTransfer, checkAdds, fastToTransfer, fastToMultiRow, wholeToMultiRow, fastToPrepared, wholeToPrepared,
+        fastToLoad;
+    const Run* worstGap = nullptr;
+    const Run* highestPeak = nullptr;  // above its baseline
+
+    explicit Figures(const Result& r) {
+        worstGap = highestPeak = &r.runs.front();
+        for (const Run& run : r.runs) {
+            transfer.push_back(r.rows / run.transferSeconds);
+            bare.push_back(r.rows / run.bareSeconds);
+            verified.push_back(r.rows / run.verifiedSeconds);
+            sourceRead.push_back(r.rows / run.sourceReadSeconds);
+            targetRead.push_back(r.rows / run.targetReadSeconds);
+            transferCpu.push_back(run.transferCpu * 1e6 / r.rows);
+            bareCpu.push_back(run.bareCpu * 1e6 / r.rows);
+            fast.push_back(r.fullRows / run.fastSeconds);
+            fastSlice.push_back(r.rows / run.fastSliceSeconds);
+            bareToTransfer.perRun.push_back(run.transferSeconds / run.bareSeconds);
+            checkAdds.perRun.push_back(run.verifiedSeconds / run.transferSeconds - 1);
+            fastToTransfer.perRun.push_back(fast.back() / transfer.back());
+            if (run.multiRowSeconds > 0) {
+                multiRow.push_back(r.rows / run.multiRowSeconds);
+                fastToMultiRow.perRun.push_back(fastSlice.back() / multiRow.back());
+                wholeToMultiRow.perRun.push_back(fast.back() / multiRow.back());
+            }
+            if (run.barePreparedSeconds > 0) {
+                prepared.push_back(r.rows / run.barePreparedSeconds);
+                fastToPrepared.perRun.push_back(fastSlice.back() / prepared.back());
+                wholeToPrepared.perRun.push_back(fast.back() / prepared.back());
+            }
+            if (run.loadDataSeconds > 0) {
+                load.push_back(r.rows / run.loadDataSeconds);
+                fastToLoad.perRun.push_back(fastSlice.back() / load.back());
+            }
+            if (run.longestGapMs > worstGap->longestGapMs)
+                worstGap = &run;
+            if (run.peak - run.baseline > highestPeak->peak - highestPeak->baseline)
+                highestPeak = &run;
+        }
+    }
+};
+
+// " per run: 1.02 0.97 1.10"
+void printPerRun(const Ratio& ratio, const char* format, double scale = 1) {
+    std::printf("; per run:");
+    for (double v : ratio.perRun)
+        std::printf(format, v * scale);
+}
+
 void print(const Result& r, long long textBytes) {
     const double mb = 1024.0 * 1024.0;
-    std::vector<double> transferRates, bareRates, transferCpu, bareCpu, verifiedRates, sourceReads, targetReads;
-    const Run* worstGap = &r.runs.front();
-    const Run* highestPeak = &r.runs.front();
-    for (const Run& run : r.runs) {
-        transferRates.push_back(r.rows / run.transferSeconds);
-        verifiedRates.push_back(r.rows / run.verifiedSeconds);
-        sourceReads.push_back(r.rows / run.sourceReadSeconds);
-        targetReads.push_back(r.rows / run.targetReadSeconds);
-        bareRates.push_back(r.rows / run.bareSeconds);
-        transferCpu.push_back(run.transferCpu * 1e6 / r.rows);
-        bareCpu.push_back(run.bareCpu * 1e6 / r.rows);
-        if (run.longestGapMs > worstGap->longestGapMs)
-            worstGap = &run;
-        if (run.peak - run.baseline > highestPeak->peak - highestPeak->baseline)
-            highestPeak = &run;
-    }
+    const Figures f(r);
     std::printf("%s, median of %zu runs; the per-row method, the bare loops and the check timed on %lld rows%s\n",
                 r.name, r.runs.size(), r.rows, r.rows < r.fullRows ? " (a slice of the table)" : "");
-    std::printf("  transfer code:    %8.0f rows/s  (SELECT and CREATE included)\n", median(transferRates));
-    std::printf("  bare ODBC loop:   %8.0f rows/s  (the same INSERT texts on one statement handle)\n", median(bareRates));
-    std::printf("  ratio bare/transfer: %.3f   (target <= 1.10); per run:", median(bareRates) / median(transferRates));
-    for (size_t i = 0; i < r.runs.size(); ++i)
-        std::printf(" %.3f", bareRates[i] / transferRates[i]);
-    std::printf("\n  with every table checked: %8.0f rows/s, the check adding %.0f%% to the copy (target <= 35%%)\n",
-                median(verifiedRates), (median(transferRates) / median(verifiedRates) - 1) * 100);
-    std::printf("  reading the whole table: source %.0f rows/s, target (the check's read-back) %.0f rows/s",
-                median(sourceReads), median(targetReads));
-    std::printf("\n  this process's CPU per row: transfer %.1f us, bare loop %.1f us\n", median(transferCpu),
-                median(bareCpu));
+    std::printf("  ratios are the median of each run's own ratio\n");
+    std::printf("  transfer code:    %8.0f rows/s  (SELECT and CREATE included)\n", median(f.transfer));
+    std::printf("  bare ODBC loop:   %8.0f rows/s  (the same INSERT texts on one statement handle)\n", median(f.bare));
+    std::printf("  ratio bare/transfer: %.3f   (target <= 1.10)", f.bareToTransfer.median());
+    printPerRun(f.bareToTransfer, " %.3f");
+    std::printf("\n  with every table checked: %8.0f rows/s, the check adding %.0f%% to the copy (target <= 35%%)",
+                median(f.verified), f.checkAdds.median() * 100);
+    printPerRun(f.checkAdds, " %.0f%%", 100);
+    std::printf("\n  reading the whole table: source %.0f rows/s, target (the check's read-back) %.0f rows/s",
+                median(f.sourceRead), median(f.targetRead));
+    std::printf("\n  this process's CPU per row: transfer %.1f us, bare loop %.1f us\n", median(f.transferCpu),
+                median(f.bareCpu));
+    const Run& peak = *f.highestPeak;
     std::printf("  peak resident memory: %.1f MB = %.2f x the table's text size (target <= 3 x); "
                 "%.1f MB of it held before the transfer began, %.1f MB above it (target <= 16 MB)\n",
-                highestPeak->peak / mb, double(highestPeak->peak) / double(textBytes), highestPeak->baseline / mb,
-                double(highestPeak->peak - highestPeak->baseline) / mb);
-    std::vector<double> fastRates, fastSliceRates, multiRowRates, preparedRates, loadRates;
-    for (const Run& run : r.runs) {
-        fastRates.push_back(r.fullRows / run.fastSeconds);
-        fastSliceRates.push_back(r.rows / run.fastSliceSeconds);
-        if (run.multiRowSeconds > 0)
-            multiRowRates.push_back(r.rows / run.multiRowSeconds);
-        if (run.barePreparedSeconds > 0)
-            preparedRates.push_back(r.rows / run.barePreparedSeconds);
-        if (run.loadDataSeconds > 0)
-            loadRates.push_back(r.rows / run.loadDataSeconds);
-    }
+                peak.peak / mb, double(peak.peak) / double(textBytes), peak.baseline / mb,
+                double(peak.peak - peak.baseline) / mb);
     std::printf("  fast copy:        %8.0f rows/s  (%.1f x the per-row method; target >= 5 x), the whole table of %lld rows\n",
-                median(fastRates), median(fastRates) / median(transferRates), r.fullRows);
-    std::printf("  fast copy of the %lld rows the references below take: %.0f rows/s\n", r.rows, median(fastSliceRates));
-    if (!multiRowRates.empty())
+                median(f.fast), f.fastToTransfer.median(), r.fullRows);
+    std::printf("  fast copy of the %lld rows the references below take: %.0f rows/s\n", r.rows, median(f.fastSlice));
+    if (!f.multiRow.empty()) {
         std::printf("  bare 1,000-row INSERTs in one transaction: %.0f rows/s (fast copy of the same rows %.2f x it; "
-                    "target >= 1.5 x; of the whole table %.2f x)\n",
-                    median(multiRowRates), median(fastSliceRates) / median(multiRowRates),
-                    median(fastRates) / median(multiRowRates));
-    if (!preparedRates.empty())
+                    "target >= 1.5 x; of the whole table %.2f x)",
+                    median(f.multiRow), f.fastToMultiRow.median(), f.wholeToMultiRow.median());
+        printPerRun(f.fastToMultiRow, " %.2f");
+        std::printf("\n");
+    }
+    if (!f.prepared.empty()) {
         std::printf("  bare prepared INSERT, committed every 2,000 rows: %.0f rows/s (fast copy of the same rows %.2f x it; "
-                    "target >= 0.8 x; of the whole table %.2f x)\n",
-                    median(preparedRates), median(fastSliceRates) / median(preparedRates),
-                    median(fastRates) / median(preparedRates));
-    if (!loadRates.empty())
+                    "target >= 0.8 x; of the whole table %.2f x)",
+                    median(f.prepared), f.fastToPrepared.median(), f.wholeToPrepared.median());
+        printPerRun(f.fastToPrepared, " %.2f");
+        std::printf("\n");
+    }
+    if (!f.load.empty())
         std::printf("  bare LOAD DATA LOCAL INFILE in one transaction: %.0f rows/s (fast copy of the same rows %.2f x it)\n",
-                    median(loadRates), median(fastSliceRates) / median(loadRates));
+                    median(f.load), f.fastToLoad.median());
     else if (!r.runs.front().loadDataRefusal.isEmpty())
         std::printf("  LOAD DATA LOCAL INFILE refused: %s\n", qPrintable(r.runs.front().loadDataRefusal));
     std::printf("  the source was read %s\n", qPrintable(r.runs.front().readPath));
-    std::printf("  longest the window's event loop waited: %.1f ms (target <= 20 ms)\n", worstGap->longestGapMs);
+    std::printf("  longest the window's event loop waited: %.1f ms (target <= 20 ms)\n", f.worstGap->longestGapMs);
 }
 
 // The figures of one direction on one table as the members of a JSON object.
 QString jsonMembers(const Result& r) {
-    std::vector<double> perRow, bare, fast, fastSlice, multiRow, prepared, load, verified;
-    double peakAbove = 0, gap = 0;
-    for (const Run& run : r.runs) {
-        perRow.push_back(r.rows / run.transferSeconds);
-        verified.push_back(r.rows / run.verifiedSeconds);
-        bare.push_back(r.rows / run.bareSeconds);
-        fast.push_back(r.fullRows / run.fastSeconds);
-        fastSlice.push_back(r.rows / run.fastSliceSeconds);
-        if (run.multiRowSeconds > 0)
-            multiRow.push_back(r.rows / run.multiRowSeconds);
-        if (run.barePreparedSeconds > 0)
-            prepared.push_back(r.rows / run.barePreparedSeconds);
-        if (run.loadDataSeconds > 0)
-            load.push_back(r.rows / run.loadDataSeconds);
-        peakAbove = std::max(peakAbove, double(run.peak - run.baseline) / (1024.0 * 1024.0));
-        gap = std::max(gap, run.longestGapMs);
-    }
+    const Figures f(r);
     auto rate = [](const std::vector<double>& v) { return v.empty() ? QString("null") : QString::number(qRound64(median(v))); };
+    const Run& peak = *f.highestPeak;
     QString members =
         QString("\"rows\": %1, \"slice_rows\": %9, \"per_row_rows_s\": %2, \"bare_rows_s\": %3, \"fast_rows_s\": %4, "
                 "\"multirow_rows_s\": %5, \"peak_mb_above_baseline\": %6, \"max_gap_ms\": %7, \"read\": \"%8\", "
                 "\"check_overhead\": %10")
             .arg(r.fullRows)
-            .arg(qRound64(median(perRow)))
-            .arg(qRound64(median(bare)))
-            .arg(qRound64(median(fast)))
-            .arg(rate(multiRow))
-            .arg(peakAbove, 0, 'f', 1)
-            .arg(gap, 0, 'f', 1)
+            .arg(rate(f.transfer))
+            .arg(rate(f.bare))
+            .arg(rate(f.fast))
+            .arg(rate(f.multiRow))
+            .arg(double(peak.peak - peak.baseline) / (1024.0 * 1024.0), 0, 'f', 1)
+            .arg(f.worstGap->longestGapMs, 0, 'f', 1)
             .arg(r.runs.front().readPath)
             .arg(r.rows)
-            .arg(median(perRow) / median(verified) - 1, 0, 'f', 3);
-    members += ", \"fast_slice_rows_s\": " + rate(fastSlice);
-    if (!prepared.empty())
-        members += ", \"bare_prepared_rows_s\": " + rate(prepared);
-    if (!r.runs.front().loadDataRefusal.isEmpty() || !load.empty())
-        members += ", \"load_data_rows_s\": " + rate(load);
+            .arg(f.checkAdds.median(), 0, 'f', 3);
+    members += ", \"fast_slice_rows_s\": " + rate(f.fastSlice);
+    if (!f.prepared.empty())
+        members += ", \"bare_prepared_rows_s\": " + rate(f.prepared);
+    if (!r.runs.front().loadDataRefusal.isEmpty() || !f.load.empty())
+        members += ", \"load_data_rows_s\": " + rate(f.load);
     return members;
 }
 
