@@ -724,6 +724,33 @@ SQLRETURN Stmt::fetch() {
     throw e;
 }
 
+// The usual text value, short and read whole in one call, goes straight
+// from SQLite's row into the buffer; false leaves it to the general way.
+bool Stmt::wholeTextInto(int index, SQLSMALLINT cType, SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) const {
+    const SQLSMALLINT sqlType = m_columns[size_t(index)].sqlType;
+    if ((cType != SQL_C_CHAR && cType != SQL_C_WCHAR) || !target || sqlType == SQL_NUMERIC || sqlType == SQL_DECIMAL)
+        return false;
+    const auto* text = sqlite3_column_text(m_stmt, index);
+    const size_t bytes = size_t(sqlite3_column_bytes(m_stmt, index));
+    if (cType == SQL_C_CHAR) {
+        if (bufferLength < 0 || bytes + 1 > size_t(bufferLength))
+            return false;
+        std::memcpy(target, text, bytes);
+        static_cast<char*>(target)[bytes] = 0;
+    } else {
+        // Only ASCII widens a byte to a unit.
+        if (bufferLength < 0 || bytes + 1 > size_t(bufferLength) / sizeof(SQLWCHAR) ||
+            !std::all_of(text, text + bytes, [](unsigned char c) { return c < 0x80; }))
+            return false;
+        auto* out = static_cast<SQLWCHAR*>(target);
+        std::copy(text, text + bytes, out);
+        out[bytes] = 0;
+    }
+    if (indicator)
+        *indicator = SQLLEN(cType == SQL_C_CHAR ? bytes : bytes * sizeof(SQLWCHAR));
+    return true;
+}
+
 std::string Stmt::textOf(int index, int storage) const {
     const ColumnInfo& column = m_columns[size_t(index)];
     if ((column.sqlType == SQL_NUMERIC || column.sqlType == SQL_DECIMAL) && storage != SQLITE_BLOB) {
@@ -765,6 +792,10 @@ std::string Stmt::storedText(int index, int storage) const {
 
 SQLRETURN Stmt::getPieces(Piece& piece, int index, int storage, SQLSMALLINT cType, SQLPOINTER target,
                           SQLLEN bufferLength, SQLLEN* indicator) {
+    if (!piece.started && storage == SQLITE_TEXT && wholeTextInto(index, cType, target, bufferLength, indicator)) {
+        piece.started = piece.finished = true;
+        return SQL_SUCCESS;
+    }
     if (!piece.started) {
         piece.started = true;
         if (cType == SQL_C_WCHAR) {

@@ -99,6 +99,7 @@ private:
     SQLRETURN executeParameterSets();
     void describe();
     long long countRows();
+    bool wholeTextInto(int index, SQLSMALLINT cType, SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) const;
     std::string textOf(int index, int storage) const;
     std::string storedText(int index, int storage) const;
     SQLRETURN getPieces(Piece& piece, int index, int storage, SQLSMALLINT cType, SQLPOINTER target,
