@@ -34,7 +34,11 @@ void ReadAhead::readAhead() {
     constexpr int niceness = 10;
     setpriority(PRIO_PROCESS, id_t(gettid()), niceness);
     Block block;
+    block.entries.reserve(blockRows);
     const size_t rowBytes = sizeof(Entry) + m_fields.size() * sizeof(Value);
+    // The rows of spent blocks, emptied: their room is taken again rather
+    // than a new row's for every row.
+    std::vector<std::vector<Value>> emptied;
     for (bool last = false; !last;) {
         Entry entry;
         try {
@@ -42,6 +46,10 @@ void ReadAhead::readAhead() {
             if (m_stream.isEOF()) {
                 entry.last = true;
             } else {
+                if (!emptied.empty()) {
+                    entry.values = std::move(emptied.back());
+                    emptied.pop_back();
+                }
                 entry.values.reserve(m_fields.size());
                 block.bytes += rowBytes;
                 for (int i = 0; i < m_stream.fieldCount(); ++i) {
@@ -71,6 +79,14 @@ void ReadAhead::readAhead() {
             m_queue.push_back(std::exchange(block, Block()));
             spent.swap(m_spent);
             m_changed.notify_all();
+        }
+        block.entries.reserve(blockRows);
+        for (Block& b : spent) {
+            for (Entry& e : b.entries) {
+                e.values.clear();
+                if (e.values.capacity() > 0 && emptied.size() < 2 * blockRows)
+                    emptied.push_back(std::move(e.values));
+            }
         }
     }
 }
