@@ -12,37 +12,47 @@ std::string outOfRangeMessage(std::string_view value) {
 }
 
 namespace {
+// An exact number's parts: its sign, its digits before the point without
+// leading zeros, and after it without trailing zeros.
+struct Decimal {
+    bool negative = false;
+    std::string_view whole, fraction;
+};
+
+bool parseDecimal(std::string_view text, Decimal& d) {
+    size_t k = 0;
+    d.negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        ++k;
+    const size_t point = text.find('.', k);
+    d.whole = text.substr(k, point == std::string_view::npos ? std::string_view::npos : point - k);
+    d.fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const auto digits = [](std::string_view s) { return s.find_first_not_of("0123456789") == std::string_view::npos; };
+    if ((d.whole.empty() && d.fraction.empty()) || !digits(d.whole) || !digits(d.fraction))
+        return false;
+    d.whole.remove_prefix(std::min(d.whole.find_first_not_of('0'), d.whole.size()));
+    d.fraction.remove_suffix(d.fraction.size() - std::min(d.fraction.find_last_not_of('0') + 1, d.fraction.size()));
+    if (d.whole.empty() && d.fraction.empty())
+        d.negative = false;
+    return true;
+}
+
 // Plain digits with at most a sign and a point, that fit the scale without
 // rounding and the precision: written as the column keeps them at once.
 // Most values are such; the rest take the general way.
 std::optional<std::string> plainDecimal(std::string_view text, int precision, int scale) {
-    size_t k = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
-        ++k;
-    const size_t point = text.find('.', k);
-    std::string_view whole = text.substr(k, point == std::string_view::npos ? std::string_view::npos : point - k);
-    const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-    const auto digitsOnly = [](std::string_view v) {
-        return std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
-    };
-    if (whole.empty() || !digitsOnly(whole) || !digitsOnly(fraction) || long(fraction.size()) > scale)
+    Decimal d;
+    if (!parseDecimal(text, d) || long(d.fraction.size()) > scale || long(d.whole.size()) > precision - scale)
         return std::nullopt;
-    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
-    if (long(whole.size()) > precision - scale)
-        return std::nullopt;
-    const bool zero = whole.empty() && fraction.find_first_not_of('0') == std::string_view::npos;
     std::string out;
-    out.reserve(whole.size() + size_t(scale) + 3);
-    if (negative && !zero)
+    out.reserve(d.whole.size() + size_t(std::max(scale, 0)) + 3);
+    if (d.negative)
         out += '-';
-    if (whole.empty())
-        out += '0';
-    out += whole;
+    out += d.whole.empty() ? std::string_view("0") : d.whole;
     if (scale > 0) {
         out += '.';
-        out += fraction;
-        out.append(size_t(scale) - fraction.size(), '0');
+        out += d.fraction;
+        out.append(size_t(scale) - d.fraction.size(), '0');
     }
     return out;
 }
@@ -220,31 +230,6 @@ void saUnsignedBigint(sqlite3_context* context, int, sqlite3_value** args) {
         return;
     }
     sqlite3_result_error(context, outOfRangeMessage(text).c_str(), -1);
-}
-
-// An exact number's parts: its sign, its digits before the point without
-// leading zeros, and after it without trailing zeros.
-struct Decimal {
-    bool negative = false;
-    std::string_view whole, fraction;
-};
-
-bool parseDecimal(std::string_view text, Decimal& d) {
-    size_t k = 0;
-    d.negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
-        ++k;
-    const size_t point = text.find('.', k);
-    d.whole = text.substr(k, point == std::string_view::npos ? std::string_view::npos : point - k);
-    d.fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-    const auto digits = [](std::string_view s) { return s.find_first_not_of("0123456789") == std::string_view::npos; };
-    if ((d.whole.empty() && d.fraction.empty()) || !digits(d.whole) || !digits(d.fraction))
-        return false;
-    d.whole.remove_prefix(std::min(d.whole.find_first_not_of('0'), d.whole.size()));
-    d.fraction.remove_suffix(d.fraction.size() - std::min(d.fraction.find_last_not_of('0') + 1, d.fraction.size()));
-    if (d.whole.empty() && d.fraction.empty())
-        d.negative = false;
-    return true;
 }
 
 int compareMagnitude(const Decimal& a, const Decimal& b) {
