@@ -117,6 +117,43 @@ void ColumnReader::bindColumns(const StmtHandle& stmt, const std::vector<Field>&
     }
 }
 
+namespace {
+// How long a time stamp's text is with its fraction six digits long, or none
+// where the fraction is zero; its own length where it holds no fraction to
+// make so. The same for UTF-16 and UTF-8: a time stamp's characters are ASCII.
+template <typename Char>
+qsizetype normalizedLength(const Char* text, qsizetype size) {
+    qsizetype dot = 0;
+    while (dot < size && text[dot] != '.')
+        ++dot;
+    if (dot != 19 || size < 21)
+        return size;
+    bool allZero = true;
+    for (qsizetype i = dot + 1; i < size; ++i) {
+        const auto c = text[i];
+        if (c < '0' || c > '9')
+            return size;
+        allZero = allZero && c == '0';
+    }
+    return allZero ? dot : std::max<qsizetype>(size, dot + 7);
+}
+
+// The same in a buffer of UTF-8, where it lies; a bound column's buffer has
+// room for the fraction's digits beyond the declared size.
+qsizetype normalizedInPlace(char* text, qsizetype size, size_t room) {
+    const qsizetype length = std::min<qsizetype>(normalizedLength(text, size), qsizetype(room));
+    if (length > size)
+        std::memset(text + size, '0', size_t(length - size));
+    return length;
+}
+
+template <typename Text>
+Text normalized(const Text& text) {
+    const qsizetype length = normalizedLength(text.constData(), text.size());
+    return length <= text.size() ? text.left(length) : text + Text(length - text.size(), '0');
+}
+}
+
 Value ColumnReader::boundValue(const BoundColumn& b) const {
     if (b.indicator == SQL_NULL_DATA)
         return Value();
@@ -127,7 +164,6 @@ Value ColumnReader::boundValue(const BoundColumn& b) const {
     case SQL_C_FLOAT: return Value::single(scalarAt<float>(b.buffer));
     case SQL_C_DOUBLE: return Value::real(scalarAt<double>(b.buffer));
     case SQL_C_BINARY: return Value::bytes(QByteArray(b.buffer.data(), b.indicator));
-    case SQL_C_CHAR: return Value::utf8Text(QByteArray(b.buffer.data(), b.indicator));
     default: return Value::text(fromWide(reinterpret_cast<const SQLWCHAR*>(b.buffer.data()),
                                          b.indicator / SQLLEN(sizeof(SQLWCHAR))));
     }
@@ -143,45 +179,62 @@ void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
                                          "the driver cannot read it again")
                               .arg(i)
                               .arg(f.Name));
-        Value v = b && !cut ? boundValue(*b) : readColumn(stmt, i, f);
-        if ((f.sqlType == SQL_TYPE_TIMESTAMP || f.sqlType == SQL_TIMESTAMP) && !v.isNull())
-            v = normalizedTimestamp(v);
-        f.Value = std::move(v);
+        const bool timestamp = f.sqlType == SQL_TYPE_TIMESTAMP || f.sqlType == SQL_TIMESTAMP;
+        if (b && !cut && b->cType == SQL_C_CHAR && b->indicator != SQL_NULL_DATA) {
+            // UTF-8 goes from the buffer into the room the value already has,
+            // a time stamp made normal where it lies.
+            char* text = m_bound[i - 1].buffer.data();
+            const qsizetype size = timestamp ? normalizedInPlace(text, b->indicator, b->buffer.size()) : b->indicator;
+            f.Value.setUtf8Text(QByteArrayView(text, size));
+            continue;
+        }
+        if (b && !cut)
+            f.Value = boundValue(*b);
+        else
+            readColumn(stmt, i, f, f.Value);
+        if (timestamp && !f.Value.isNull())
+            f.Value = normalizedTimestamp(f.Value);
     }
 }
 
 // One value with SQLGetData, long ones in pieces.
-Value ColumnReader::readColumn(const StmtHandle& stmt, SQLUSMALLINT column, const Field& f) {
+void ColumnReader::readColumn(const StmtHandle& stmt, SQLUSMALLINT column, const Field& f, Value& into) {
     if (m_bytes.empty()) {
         m_wide.resize(4096);
         m_bytes.resize(8192);
     }
     switch (f.sqlType) {
     case SQL_BIT:
-        return readScalar<unsigned char>(stmt, column, SQL_C_BIT, [](unsigned char b) { return Value::boolean(b != 0); });
+        into = readScalar<unsigned char>(stmt, column, SQL_C_BIT, [](unsigned char b) { return Value::boolean(b != 0); });
+        return;
     case SQL_TINYINT:
     case SQL_SMALLINT:
     case SQL_INTEGER:
     case SQL_BIGINT:
-        return f.isUnsigned ? readScalar<SQLUBIGINT>(stmt, column, SQL_C_UBIGINT, Value::unsignedInteger)
+        into = f.isUnsigned ? readScalar<SQLUBIGINT>(stmt, column, SQL_C_UBIGINT, Value::unsignedInteger)
                             : readScalar<SQLBIGINT>(stmt, column, SQL_C_SBIGINT, Value::integer);
+        return;
     case SQL_REAL:
-        return readScalar<float>(stmt, column, SQL_C_FLOAT, Value::single);
+        into = readScalar<float>(stmt, column, SQL_C_FLOAT, Value::single);
+        return;
     case SQL_FLOAT:
     case SQL_DOUBLE:
-        return readScalar<double>(stmt, column, SQL_C_DOUBLE, Value::real);
+        into = readScalar<double>(stmt, column, SQL_C_DOUBLE, Value::real);
+        return;
     case SQL_BINARY:
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY:
-        return readBytes(stmt, column);
+        into = readBytes(stmt, column);
+        return;
     default:
-        return readText(stmt, column);
+        if (m_utf8)
+            readUtf8(stmt, column, into);
+        else
+            into = readText(stmt, column);
     }
 }
 
 Value ColumnReader::readText(const StmtHandle& stmt, SQLUSMALLINT column) {
-    if (m_utf8)
-        return readUtf8(stmt, column);
     QString text;
     for (;;) {
         SQLLEN indicator = 0;
@@ -210,7 +263,7 @@ Value ColumnReader::readText(const StmtHandle& stmt, SQLUSMALLINT column) {
 
 // The pieces are joined as bytes, so a character split between two pieces
 // comes out whole.
-Value ColumnReader::readUtf8(const StmtHandle& stmt, SQLUSMALLINT column) {
+void ColumnReader::readUtf8(const StmtHandle& stmt, SQLUSMALLINT column, Value& into) {
     QByteArray utf8;
     for (;;) {
         SQLLEN indicator = 0;
@@ -219,19 +272,23 @@ Value ColumnReader::readUtf8(const StmtHandle& stmt, SQLUSMALLINT column) {
         if (rc == SQL_NO_DATA)
             break;
         stmt.check(rc);
-        if (indicator == SQL_NULL_DATA)
-            return Value();
+        if (indicator == SQL_NULL_DATA) {
+            into = Value();
+            return;
+        }
         const SQLLEN room = bufferBytes - 1;  // each piece ends with a terminating zero
         const bool truncated = indicator == SQL_NO_TOTAL || indicator > room;
-        if (!truncated && utf8.isEmpty())  // the usual short value
-            return Value::utf8Text(QByteArray(m_bytes.data(), indicator));
+        if (!truncated && utf8.isEmpty()) {  // the usual short value
+            into.setUtf8Text(QByteArrayView(m_bytes.data(), indicator));
+            return;
+        }
         utf8.append(m_bytes.data(), truncated ? room : indicator);
         if (!truncated)
             break;
         if (indicator != SQL_NO_TOTAL && m_bytes.size() < 1 << 22)
             m_bytes.resize(std::min<size_t>(indicator - room + 1, 1 << 22));
     }
-    return Value::utf8Text(std::move(utf8));
+    into = Value::utf8Text(std::move(utf8));
 }
 
 Value ColumnReader::readBytes(const StmtHandle& stmt, SQLUSMALLINT column) {
@@ -253,28 +310,6 @@ Value ColumnReader::readBytes(const StmtHandle& stmt, SQLUSMALLINT column) {
             m_bytes.resize(std::min<size_t>(indicator - bufferBytes, 1 << 22));
     }
     return Value::bytes(std::move(bytes));
-}
-
-namespace {
-// The same for text kept as UTF-16 or as UTF-8: a time stamp's characters
-// are ASCII.
-template <typename Text>
-Text normalized(const Text& text) {
-    const qsizetype dot = text.indexOf('.');
-    if (dot != 19 || text.size() < 21)
-        return text;
-    bool allZero = true;
-    for (qsizetype i = dot + 1; i < text.size(); ++i) {
-        const auto c = text[i];
-        if (c < '0' || c > '9')
-            return text;
-        allZero = allZero && c == '0';
-    }
-    if (allZero)
-        return text.left(dot);
-    const qsizetype digits = text.size() - dot - 1;
-    return digits >= 6 ? text : text + Text(6 - digits, '0');
-}
 }
 
 QString normalizedTimestamp(const QString& text) { return normalized(text); }

@@ -32,10 +32,10 @@ private:
         std::vector<char> buffer;
         SQLLEN indicator = 0;
     };
-    Value readColumn(const StmtHandle& stmt, SQLUSMALLINT column, const Field& field);
+    void readColumn(const StmtHandle& stmt, SQLUSMALLINT column, const Field& field, Value& into);
     Value boundValue(const BoundColumn& bound) const;
     Value readText(const StmtHandle& stmt, SQLUSMALLINT column);
-    Value readUtf8(const StmtHandle& stmt, SQLUSMALLINT column);
+    void readUtf8(const StmtHandle& stmt, SQLUSMALLINT column, Value& into);
     Value readBytes(const StmtHandle& stmt, SQLUSMALLINT column);
     bool m_utf8 = false;
     std::vector<BoundColumn> m_bound;  // by column, less one

@@ -233,6 +233,12 @@ void Recordset::MoveNext() {
     d->advance();
 }
 
+void Recordset::swapValues(std::vector<Value>& values) {
+    values.resize(d->fields.size());
+    for (size_t i = 0; i < values.size(); ++i)
+        std::swap(d->fields[i].Value, values[i]);
+}
+
 int Recordset::fieldCount() const { return int(d->fields.size()); }
 
 const Field& Recordset::Fields(int index) const {

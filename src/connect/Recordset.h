@@ -36,6 +36,11 @@ public:
     int fieldCount() const;
     const Field& Fields(int index) const;
     const Field& Fields(const QString& name) const;  // case-insensitive; throws DbError
+    // Exchanges the current row's values with these, one for each field: a
+    // reader that keeps the row takes it without a copy, and gives back
+    // values whose room the next row is read into. The row is not current
+    // any more; the next MoveNext reads one that is.
+    void swapValues(std::vector<Value>& values);
 
 private:
     friend class Connection;

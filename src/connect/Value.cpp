@@ -1,5 +1,6 @@
 #include "connect/Value.h"
 #include <charconv>
+#include <cstring>
 
 namespace tw {
 
@@ -19,6 +20,24 @@ Value Value::single(float v) { Value x; x.m_kind = Kind::Single; x.m_v = v; retu
 Value Value::boolean(bool v) { Value x; x.m_kind = Kind::Boolean; x.m_v = v; return x; }
 Value Value::text(QString v) { Value x; x.m_kind = Kind::Text; x.m_v = std::move(v); return x; }
 Value Value::utf8Text(QByteArray v) { Value x; x.m_kind = Kind::Text; x.m_v = Utf8{std::move(v)}; return x; }
+void Value::setUtf8Text(QByteArrayView v) {
+    // Only short room is kept from value to value: a long value once read
+    // does not stay held by the values after it.
+    constexpr qsizetype keptRoom = 512;
+    Utf8* held = std::get_if<Utf8>(&m_v);
+    if (held && held->bytes.isDetached() && held->bytes.capacity() <= keptRoom && v.size() <= keptRoom) {
+        held->bytes.resize(v.size());
+        std::memcpy(held->bytes.data(), v.data(), size_t(v.size()));
+    } else {
+        // Room to spare, so that the longer values after it fit as well.
+        QByteArray bytes;
+        if (v.size() <= keptRoom)
+            bytes.reserve(std::min(keptRoom, (v.size() | 63) + 1));
+        bytes.append(v);
+        m_v = Utf8{std::move(bytes)};
+    }
+    m_kind = Kind::Text;
+}
 Value Value::bytes(QByteArray v) { Value x; x.m_kind = Kind::Bytes; x.m_v = std::move(v); return x; }
 
 double Value::toDouble() const {

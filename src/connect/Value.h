@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <variant>
@@ -23,6 +24,10 @@ public:
     // Text a driver gave as UTF-8, kept so until its characters are asked
     // for: a value copied on to a target as UTF-8 is never converted.
     static Value utf8Text(QByteArray v);
+    // The same in place: a short value goes into the room this value's own
+    // UTF-8 has, where no other value shares it, so that reading row after
+    // row into the same values takes no memory for each.
+    void setUtf8Text(QByteArrayView v);
     static Value bytes(QByteArray v);
 
     Kind kind() const { return m_kind; }

@@ -36,9 +36,9 @@ void ReadAhead::readAhead() {
     Block block;
     block.entries.reserve(blockRows);
     const size_t rowBytes = sizeof(Entry) + m_fields.size() * sizeof(Value);
-    // The rows of spent blocks, emptied: their room is taken again rather
-    // than a new row's for every row.
-    std::vector<std::vector<Value>> emptied;
+    // Rows the transfer is done with: the next rows are read into their
+    // values, whose room is taken again rather than new room for each value.
+    SpareRows spare;
     for (bool last = false; !last;) {
         Entry entry;
         try {
@@ -46,16 +46,11 @@ void ReadAhead::readAhead() {
             if (m_stream.isEOF()) {
                 entry.last = true;
             } else {
-                if (!emptied.empty()) {
-                    entry.values = std::move(emptied.back());
-                    emptied.pop_back();
-                }
-                entry.values.reserve(m_fields.size());
+                entry.values = spare.take();
+                m_stream.takeRow(entry.values);
                 block.bytes += rowBytes;
-                for (int i = 0; i < m_stream.fieldCount(); ++i) {
-                    entry.values.push_back(m_stream.Fields(i).Value);
-                    block.bytes += size_t(entry.values.back().heldBytes());
-                }
+                for (const Value& v : entry.values)
+                    block.bytes += size_t(v.heldBytes());
             }
         } catch (...) {
             entry.failure = std::current_exception();
@@ -81,14 +76,34 @@ void ReadAhead::readAhead() {
             m_changed.notify_all();
         }
         block.entries.reserve(blockRows);
-        for (Block& b : spent) {
-            for (Entry& e : b.entries) {
-                e.values.clear();
-                if (e.values.capacity() > 0 && emptied.size() < 2 * blockRows)
-                    emptied.push_back(std::move(e.values));
-            }
-        }
+        for (Block& b : spent)
+            for (Entry& e : b.entries)
+                spare.give(std::move(e.values));
     }
+}
+
+std::vector<Value> ReadAhead::SpareRows::take() {
+    if (m_rows.empty())
+        return {};
+    std::vector<Value> row = std::move(m_rows.back());
+    m_rows.pop_back();
+    m_bytes -= std::min(m_bytes, heldBytes(row));
+    return row;
+}
+
+void ReadAhead::SpareRows::give(std::vector<Value> row) {
+    const size_t bytes = heldBytes(row);
+    if (row.empty() || m_rows.size() >= spareRows || m_bytes + bytes > queueBytes)
+        return;
+    m_bytes += bytes;
+    m_rows.push_back(std::move(row));
+}
+
+size_t ReadAhead::SpareRows::heldBytes(const std::vector<Value>& row) {
+    size_t bytes = 0;
+    for (const Value& v : row)
+        bytes += size_t(v.heldBytes());
+    return bytes;
 }
 
 void ReadAhead::MoveNext() {

@@ -56,6 +56,21 @@ private:
         size_t bytes = 0;  // what its rows hold in memory
     };
 
+    // Rows the transfer is done with, kept on the reading thread with their
+    // values' room, as many as the queue holds: the transfer hands them back
+    // a few blocks at a time.
+    class SpareRows {
+    public:
+        std::vector<Value> take();  // empty when none is left
+        void give(std::vector<Value> row);
+
+    private:
+        static constexpr size_t spareRows = (queueBlocks + 1) * blockRows;
+        static size_t heldBytes(const std::vector<Value>& row);
+        std::vector<std::vector<Value>> m_rows;
+        size_t m_bytes = 0;
+    };
+
     void readAhead();
     void stopReading();
 

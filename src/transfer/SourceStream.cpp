@@ -189,6 +189,7 @@ QString SourceStream::chunkSql() const {
 void SourceStream::openChunk(Yield* whileRunning) {
     m_rows.Open(chunkSql(), *m_source, -1, -1, whileRunning);
     m_rowsInChunk = m_rows.isEOF() ? 0 : 1;
+    measureRow();
 }
 
 // What the driver holds for the current row, near enough: its values and a
@@ -200,16 +201,23 @@ qsizetype SourceStream::currentRowBytes() const {
     return bytes;
 }
 
+// A row read in chunks is measured as it arrives, before a reader takes its
+// values: what it holds sizes the next chunk, and a full chunk's last row is
+// the one the next chunk starts after.
+void SourceStream::measureRow() {
+    if (!m_chunks || !m_key.exists() || m_rows.isEOF())
+        return;
+    m_bytesRead += currentRowBytes();
+    ++m_rowsMeasured;
+    if (m_rowsInChunk == m_chunkLimit)
+        m_lastKey = m_key.of(m_rows);
+}
+
 void SourceStream::MoveNext() {
-    if (m_chunks && m_key.exists() && !m_rows.isEOF()) {
-        if (m_rowsInChunk == m_chunkLimit)  // a full chunk's last row: the next chunk starts after it
-            m_lastKey = m_key.of(m_rows);
-        m_bytesRead += currentRowBytes();
-        ++m_rowsMeasured;
-    }
     m_rows.MoveNext();
     if (!m_chunks || !m_key.exists() || !m_rows.isEOF()) {
         ++m_rowsInChunk;
+        measureRow();
         return;
     }
     // A short chunk was the last; a full one may have more after it.

@@ -80,6 +80,9 @@ public:
     void MoveNext();
     int fieldCount() const { return m_rows.fieldCount(); }
     const Field& Fields(int index) const { return m_rows.Fields(index); }
+    // The current row's values, exchanged for values whose room the next
+    // row is read into (see Recordset::swapValues).
+    void takeRow(std::vector<Value>& values) { m_rows.swapValues(values); }
 
     // How the table was read, for the account: "in key order, up to 10,000
     // rows or 2 MB a chunk", "in key order, as one result" or "as one result".
@@ -92,6 +95,7 @@ private:
     QString chunkSql() const;
     qsizetype currentRowBytes() const;
     void openChunk(Yield* whileRunning);
+    void measureRow();
 
     Recordset m_rows;
     Connection* m_source = nullptr;

@@ -1,4 +1,5 @@
 #include "TransferCase.h"
+#include "transfer/ReadAhead.h"
 
 using namespace tw;
 using namespace twtest;
@@ -114,4 +115,61 @@ TEST_F(MySqlSourceStreamTest, WideRowsAreReadInChunksOfAFewMegabytes) {
     const long long chunks = selects() - before - 1;
     EXPECT_GE(chunks, 10);
     EXPECT_LE(chunks, 12);
+}
+
+// Read ahead, each row's values are read into the room of rows the transfer
+// is done with. Text grows and shrinks across the room kept, NULLs come
+// between, and time stamps are trimmed or padded where they lie: every row
+// comes as the server writes it, and values kept from earlier rows stay as
+// they were.
+TEST_F(MySqlSourceStreamTest, RowsReadAheadIntoTheRoomOfRowsBeforeComeAsTheServerHoldsThem) {
+    constexpr int count = 6000;  // several chunks, and more rows than the read-ahead holds
+    rig.mysql.exec("CREATE TABLE reuse (n INT PRIMARY KEY, t VARCHAR(1000) NULL, ts DATETIME(6) NULL, "
+                   "ms DATETIME(3) NULL, j TEXT NULL) CHARACTER SET utf8mb4");
+    rig.mysql.exec("INSERT INTO reuse SELECT seq, IF(seq % 7 = 0, NULL, CONCAT(REPEAT('\u00e9', seq % 600), seq)), "
+                   "IF(seq % 11 = 0, NULL, TIMESTAMP('2024-02-29 23:59:58') + INTERVAL (seq % 4) * 250000 MICROSECOND), "
+                   "TIMESTAMP('1999-12-31 01:02:03') + INTERVAL (seq % 3) * 120000 MICROSECOND, "
+                   "IF(seq % 5 = 0, NULL, REPEAT(CHAR(97 + seq % 26), (seq * 37) % 900)) FROM seq_1_to_" +
+                   QString::number(count));
+    Connection c = mysqlDatabase.open(rig);
+    auto stamp = [](const QString& column) {
+        return "IFNULL(IF(MICROSECOND(" + column + ") = 0, DATE_FORMAT(" + column + ", '%Y-%m-%d %H:%i:%s'), " +
+               "DATE_FORMAT(" + column + ", '%Y-%m-%d %H:%i:%s.%f')), 'null')";
+    };
+    const Rows expected = readRows(c, "SELECT n, IFNULL(HEX(t), 'null'), " + stamp("ts") + ", " + stamp("ms") +
+                                          ", IFNULL(HEX(j), 'null') FROM reuse ORDER BY n");
+    ASSERT_EQ(expected.size(), size_t(count));
+    auto asServerWrites = [](const Value& v, int column) {
+        if (v.isNull())
+            return QString("null");
+        const bool stamp = column == 2 || column == 3;
+        return stamp ? v.toText() : QString::fromLatin1(v.toBytes().toHex().toUpper());
+    };
+
+    ReadAhead reader;
+    reader.Open(SourceRead{.table = "reuse", .quote = u'`', .keyedChunks = true}, c, nullptr);
+    std::vector<std::pair<int, std::vector<Value>>> kept;
+    int n = 0;
+    for (; !reader.isEOF(); reader.MoveNext()) {
+        const QStringList& want = expected[size_t(n)];
+        ++n;
+        ASSERT_EQ(reader.Fields(0).Value.toText(), want[0]);
+        for (int i = 1; i < 5; ++i)
+            ASSERT_EQ(asServerWrites(reader.Fields(i).Value, i).toStdString(), want[i].toStdString())
+                << "row " << n << ", column " << i;
+        if (n % 97 == 0) {
+            std::vector<Value> row;
+            for (int i = 0; i < 5; ++i)
+                row.push_back(reader.Fields(i).Value);
+            kept.emplace_back(n, std::move(row));
+        }
+    }
+    reader.Close();
+
+    EXPECT_EQ(n, count);
+    ASSERT_FALSE(kept.empty());
+    for (const auto& [row, values] : kept)
+        for (int i = 1; i < 5; ++i)
+            EXPECT_EQ(asServerWrites(values[size_t(i)], i).toStdString(), expected[size_t(row - 1)][i].toStdString())
+                << "kept row " << row << ", column " << i;
 }
