@@ -30,6 +30,8 @@ public:
     // Writes the current row's literal INSERT into statement(), value by value.
     virtual void buildInsert() = 0;
     // The current row's values as parameters, and the INSERT that takes them.
+    // Text read as UTF-8 is borrowed from the row: the values are good until
+    // the next row is read.
     virtual void boundValues(std::vector<BoundValue>& values) = 0;
     virtual QString parameterInsert() = 0;
     // A row's literal INSERT from the values boundValues gave for it.

@@ -934,8 +934,8 @@ private:
                                                           : BoundValue::Kind::Text;
             if (bound.kind == BoundValue::Kind::Bytes)
                 bound.bytes = v.toBytes();
-            else if (utf8)
-                bound.bytes = *utf8;
+            else if (utf8)  // borrowed, not shared: the row stays until the values are used
+                bound.bytes = QByteArray::fromRawData(utf8->constData(), utf8->size());
             else if (v.kind() == Value::Kind::Integer && m_forms[j] != ValueForm::Bit && m_forms[j] != ValueForm::BitNumber)
                 bound.text.setNum(v.toInteger());  // into the room the row before left
             else if (bound.kind == BoundValue::Kind::Text)
