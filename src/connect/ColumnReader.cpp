@@ -138,12 +138,13 @@ qsizetype normalizedLength(const Char* text, qsizetype size) {
     return allZero ? dot : std::max<qsizetype>(size, dot + 7);
 }
 
-// The same in a buffer of UTF-8, where it lies; a bound column's buffer has
-// room for the fraction's digits beyond the declared size.
-qsizetype normalizedInPlace(char* text, qsizetype size, size_t room) {
-    const qsizetype length = std::min<qsizetype>(normalizedLength(text, size), qsizetype(room));
+// The same in a buffer, where it lies; a bound column's buffer has room for
+// the fraction's digits beyond the declared size.
+template <typename Char>
+qsizetype normalizedInPlace(Char* text, qsizetype size, qsizetype room) {
+    const qsizetype length = std::min(normalizedLength(text, size), room);
     if (length > size)
-        std::memset(text + size, '0', size_t(length - size));
+        std::fill(text + size, text + length, Char('0'));
     return length;
 }
 
@@ -163,10 +164,29 @@ Value ColumnReader::boundValue(const BoundColumn& b) const {
     case SQL_C_UBIGINT: return Value::unsignedInteger(scalarAt<SQLUBIGINT>(b.buffer));
     case SQL_C_FLOAT: return Value::single(scalarAt<float>(b.buffer));
     case SQL_C_DOUBLE: return Value::real(scalarAt<double>(b.buffer));
-    case SQL_C_BINARY: return Value::bytes(QByteArray(b.buffer.data(), b.indicator));
-    default: return Value::text(fromWide(reinterpret_cast<const SQLWCHAR*>(b.buffer.data()),
-                                         b.indicator / SQLLEN(sizeof(SQLWCHAR))));
+    default: return Value::bytes(QByteArray(b.buffer.data(), b.indicator));
     }
+}
+
+// Text goes from the buffer into the room the value already has, a time
+// stamp made normal where it lies. False for a column that holds no text.
+bool ColumnReader::readBoundText(BoundColumn& b, bool timestamp, Value& into) {
+    if (b.indicator == SQL_NULL_DATA)
+        return false;
+    if (b.cType == SQL_C_CHAR) {
+        char* text = b.buffer.data();
+        const qsizetype room = qsizetype(b.buffer.size());
+        into.setUtf8Text(QByteArrayView(text, timestamp ? normalizedInPlace(text, b.indicator, room) : b.indicator));
+        return true;
+    }
+    if (b.cType == SQL_C_WCHAR) {
+        auto* text = reinterpret_cast<char16_t*>(b.buffer.data());
+        const qsizetype units = b.indicator / qsizetype(sizeof(SQLWCHAR));
+        const qsizetype room = qsizetype(b.buffer.size() / sizeof(SQLWCHAR));
+        into.setText(QStringView(text, timestamp ? normalizedInPlace(text, units, room) : units));
+        return true;
+    }
+    return false;
 }
 
 void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
@@ -180,14 +200,8 @@ void ColumnReader::readRow(const StmtHandle& stmt, std::vector<Field>& fields) {
                               .arg(i)
                               .arg(f.Name));
         const bool timestamp = f.sqlType == SQL_TYPE_TIMESTAMP || f.sqlType == SQL_TIMESTAMP;
-        if (b && !cut && b->cType == SQL_C_CHAR && b->indicator != SQL_NULL_DATA) {
-            // UTF-8 goes from the buffer into the room the value already has,
-            // a time stamp made normal where it lies.
-            char* text = m_bound[i - 1].buffer.data();
-            const qsizetype size = timestamp ? normalizedInPlace(text, b->indicator, b->buffer.size()) : b->indicator;
-            f.Value.setUtf8Text(QByteArrayView(text, size));
+        if (b && !cut && readBoundText(m_bound[i - 1], timestamp, f.Value))
             continue;
-        }
         if (b && !cut)
             f.Value = boundValue(*b);
         else

@@ -33,6 +33,8 @@ private:
         SQLLEN indicator = 0;
     };
     void readColumn(const StmtHandle& stmt, SQLUSMALLINT column, const Field& field, Value& into);
+    bool readBoundText(BoundColumn& bound, bool timestamp, Value& into);
+    // A bound column that holds no text: a number or bytes, or Null.
     Value boundValue(const BoundColumn& bound) const;
     Value readText(const StmtHandle& stmt, SQLUSMALLINT column);
     void readUtf8(const StmtHandle& stmt, SQLUSMALLINT column, Value& into);

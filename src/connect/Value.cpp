@@ -1,6 +1,6 @@
 #include "connect/Value.h"
 #include <charconv>
-#include <cstring>
+#include <algorithm>
 
 namespace tw {
 
@@ -13,6 +13,34 @@ QString shortestText(T v) {
 }
 }
 
+namespace {
+// Only short room is kept from value to value: a long value once read does
+// not stay held by the values after it.
+constexpr qsizetype keptRoom = 512;
+
+// Into the room the text held has, where no other value shares it; false
+// where it takes new room.
+template <typename Text, typename View>
+bool copiedIntoRoom(Text* held, View v) {
+    if (!held || !held->isDetached() || held->capacity() > keptRoom || v.size() > keptRoom)
+        return false;
+    held->resize(v.size());
+    std::copy(v.begin(), v.end(), held->data());
+    return true;
+}
+
+// New room, a little more than the text takes, so that the slightly longer
+// values after it fit as well.
+template <typename Text, typename View>
+Text withRoom(View v) {
+    Text text;
+    if (v.size() <= keptRoom)
+        text.reserve(std::min(keptRoom, v.size() + 16));
+    text.append(v);
+    return text;
+}
+}
+
 Value Value::integer(std::int64_t v) { Value x; x.m_kind = Kind::Integer; x.m_v = v; return x; }
 Value Value::unsignedInteger(std::uint64_t v) { Value x; x.m_kind = Kind::Unsigned; x.m_v = v; return x; }
 Value Value::real(double v) { Value x; x.m_kind = Kind::Double; x.m_v = v; return x; }
@@ -21,21 +49,14 @@ Value Value::boolean(bool v) { Value x; x.m_kind = Kind::Boolean; x.m_v = v; ret
 Value Value::text(QString v) { Value x; x.m_kind = Kind::Text; x.m_v = std::move(v); return x; }
 Value Value::utf8Text(QByteArray v) { Value x; x.m_kind = Kind::Text; x.m_v = Utf8{std::move(v)}; return x; }
 void Value::setUtf8Text(QByteArrayView v) {
-    // Only short room is kept from value to value: a long value once read
-    // does not stay held by the values after it.
-    constexpr qsizetype keptRoom = 512;
     Utf8* held = std::get_if<Utf8>(&m_v);
-    if (held && held->bytes.isDetached() && held->bytes.capacity() <= keptRoom && v.size() <= keptRoom) {
-        held->bytes.resize(v.size());
-        std::memcpy(held->bytes.data(), v.data(), size_t(v.size()));
-    } else {
-        // Room to spare, so that the longer values after it fit as well.
-        QByteArray bytes;
-        if (v.size() <= keptRoom)
-            bytes.reserve(std::min(keptRoom, (v.size() | 63) + 1));
-        bytes.append(v);
-        m_v = Utf8{std::move(bytes)};
-    }
+    if (!copiedIntoRoom(held ? &held->bytes : nullptr, v))
+        m_v = Utf8{withRoom<QByteArray>(v)};
+    m_kind = Kind::Text;
+}
+void Value::setText(QStringView v) {
+    if (!copiedIntoRoom(std::get_if<QString>(&m_v), v))
+        m_v = withRoom<QString>(v);
     m_kind = Kind::Text;
 }
 Value Value::bytes(QByteArray v) { Value x; x.m_kind = Kind::Bytes; x.m_v = std::move(v); return x; }

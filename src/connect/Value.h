@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <variant>
 
@@ -25,8 +26,9 @@ public:
     // for: a value copied on to a target as UTF-8 is never converted.
     static Value utf8Text(QByteArray v);
     // The same in place: a short value goes into the room this value's own
-    // UTF-8 has, where no other value shares it, so that reading row after
+    // text has, where no other value shares it, so that reading row after
     // row into the same values takes no memory for each.
+    void setText(QStringView v);
     void setUtf8Text(QByteArrayView v);
     static Value bytes(QByteArray v);
 

@@ -63,6 +63,7 @@ void ReadAhead::readAhead() {
         if (block.entries.size() < blockRows && !last && !failed)
             continue;
         std::vector<Block> spent;
+        size_t queued = 0;
         {
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [&] {
@@ -73,12 +74,13 @@ void ReadAhead::readAhead() {
             m_queuedBytes += block.bytes;
             m_queue.push_back(std::exchange(block, Block()));
             spent.swap(m_spent);
+            queued = m_queuedBytes;
             m_changed.notify_all();
         }
         block.entries.reserve(blockRows);
         for (Block& b : spent)
             for (Entry& e : b.entries)
-                spare.give(std::move(e.values));
+                spare.give(std::move(e.values), queueBytes - std::min(queued, queueBytes));
     }
 }
 
@@ -91,9 +93,9 @@ std::vector<Value> ReadAhead::SpareRows::take() {
     return row;
 }
 
-void ReadAhead::SpareRows::give(std::vector<Value> row) {
+void ReadAhead::SpareRows::give(std::vector<Value> row, size_t room) {
     const size_t bytes = heldBytes(row);
-    if (row.empty() || m_rows.size() >= spareRows || m_bytes + bytes > queueBytes)
+    if (row.empty() || m_rows.size() >= spareRows || m_bytes + bytes > room)
         return;
     m_bytes += bytes;
     m_rows.push_back(std::move(row));

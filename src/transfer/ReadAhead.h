@@ -57,12 +57,14 @@ private:
     };
 
     // Rows the transfer is done with, kept on the reading thread with their
-    // values' room, as many as the queue holds: the transfer hands them back
-    // a few blocks at a time.
+    // values' room. The transfer hands them back a few blocks at a time; they
+    // are kept as far as they and the queue stay within the queue's bound,
+    // so reading ahead holds no more than it did with new room for each row.
     class SpareRows {
     public:
         std::vector<Value> take();  // empty when none is left
-        void give(std::vector<Value> row);
+        // Kept while the spare rows hold no more than room bytes.
+        void give(std::vector<Value> row, size_t room);
 
     private:
         static constexpr size_t spareRows = (queueBlocks + 1) * blockRows;

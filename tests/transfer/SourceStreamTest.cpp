@@ -173,3 +173,48 @@ TEST_F(MySqlSourceStreamTest, RowsReadAheadIntoTheRoomOfRowsBeforeComeAsTheServe
             EXPECT_EQ(asServerWrites(values[size_t(i)], i).toStdString(), expected[size_t(row - 1)][i].toStdString())
                 << "kept row " << row << ", column " << i;
 }
+
+// The same from iAnywhere, whose text comes as UTF-16: a time stamp's
+// fraction is padded or dropped in the driver's buffer.
+TEST_F(MySqlSourceStreamTest, RowsReadAheadFromIAnywhereIntoTheRoomOfRowsBeforeComeAsWritten) {
+    constexpr int count = 5000;
+    rig.standin.exec(R"(CREATE TABLE "reuse" ("n" INTEGER PRIMARY KEY, "t" VARCHAR(1000) NULL, "ts" TIMESTAMP NULL))");
+    const QStringList fractions = {".5", ".250000", ".000000", ""};
+    std::vector<QStringList> written;
+    QString inserts = "BEGIN;";
+    for (int n = 1; n <= count; ++n) {
+        const QString t = n % 7 == 0 ? QString() : QString(n % 600, QChar(0x00e9)) + QString::number(n);
+        const QString ts = n % 11 == 0 ? QString() : "2024-02-29 23:59:58" + fractions[n % 4];
+        inserts += QString("INSERT INTO \"reuse\" VALUES(%1, %2, %3);")
+                       .arg(n)
+                       .arg(t.isNull() ? "NULL" : "'" + t + "'")
+                       .arg(ts.isNull() ? "NULL" : "'" + ts + "'");
+        const QString shown = ts.isNull()    ? "null"
+                              : n % 4 == 0 ? "2024-02-29 23:59:58.500000"
+                              : n % 4 == 1 ? "2024-02-29 23:59:58.250000"
+                                           : "2024-02-29 23:59:58";
+        written.push_back({t.isNull() ? "null" : t, shown});
+    }
+    rig.standin.execPastTheRules(inserts + "COMMIT;");
+    Connection c = standinDatabase.open(rig);
+    auto asRead = [](const Value& v) { return v.isNull() ? QString("null") : v.toText(); };
+
+    ReadAhead reader;
+    reader.Open(SourceRead{.table = "reuse", .quote = u'"'}, c, nullptr);
+    std::vector<std::pair<int, std::vector<Value>>> kept;
+    int n = 0;
+    for (; !reader.isEOF(); reader.MoveNext()) {
+        ++n;
+        ASSERT_EQ(reader.Fields(0).Value.toText(), QString::number(n));
+        ASSERT_EQ(asRead(reader.Fields(1).Value).toStdString(), written[size_t(n - 1)][0].toStdString()) << "row " << n;
+        ASSERT_EQ(asRead(reader.Fields(2).Value).toStdString(), written[size_t(n - 1)][1].toStdString()) << "row " << n;
+        if (n % 97 == 0)
+            kept.emplace_back(n, std::vector<Value>{reader.Fields(1).Value, reader.Fields(2).Value});
+    }
+    reader.Close();
+
+    EXPECT_EQ(n, count);
+    for (const auto& [row, values] : kept)
+        for (size_t i = 0; i < 2; ++i)
+            EXPECT_EQ(asRead(values[i]).toStdString(), written[size_t(row - 1)][i].toStdString()) << "kept row " << row;
+}
