@@ -1,6 +1,7 @@
 #include "connect/ColumnReader.h"
 #include "connect/AdoType.h"
 #include "connect/DbError.h"
+#include <algorithm>
 #include <cstring>
 #include <sqlucode.h>
 

@@ -5,6 +5,16 @@
 
 namespace tw {
 
+namespace {
+// What a row's values hold in memory beyond their own size.
+size_t heldBytes(const std::vector<Value>& row) {
+    size_t bytes = 0;
+    for (const Value& v : row)
+        bytes += size_t(v.heldBytes());
+    return bytes;
+}
+}
+
 ReadAhead::~ReadAhead() { stopReading(); }
 
 void ReadAhead::Open(const SourceRead& read, Connection& source, Yield* whileRunning) {
@@ -48,9 +58,7 @@ void ReadAhead::readAhead() {
             } else {
                 entry.values = spare.take();
                 m_stream.takeRow(entry.values);
-                block.bytes += rowBytes;
-                for (const Value& v : entry.values)
-                    block.bytes += size_t(v.heldBytes());
+                block.bytes += rowBytes + heldBytes(entry.values);
             }
         } catch (...) {
             entry.failure = std::current_exception();
@@ -99,13 +107,6 @@ void ReadAhead::SpareRows::give(std::vector<Value> row, size_t room) {
         return;
     m_bytes += bytes;
     m_rows.push_back(std::move(row));
-}
-
-size_t ReadAhead::SpareRows::heldBytes(const std::vector<Value>& row) {
-    size_t bytes = 0;
-    for (const Value& v : row)
-        bytes += size_t(v.heldBytes());
-    return bytes;
 }
 
 void ReadAhead::MoveNext() {

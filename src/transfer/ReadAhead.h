@@ -68,7 +68,6 @@ private:
 
     private:
         static constexpr size_t spareRows = (queueBlocks + 1) * blockRows;
-        static size_t heldBytes(const std::vector<Value>& row);
         std::vector<std::vector<Value>> m_rows;
         size_t m_bytes = 0;
     };
