@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 namespace bench {
 
@@ -170,6 +171,39 @@ DefaultDurability::~DefaultDurability() {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "could not put the server's durability back: %s\n", e.what());
     }
+}
+
+namespace {
+QString globalValue(tw::Connection& c, const QString& variable) {
+    tw::Recordset rs = c.Execute("SELECT @@GLOBAL." + variable);
+    const QString value = rs.Fields(0).Value.toText();
+    rs.Close();
+    return value;
+}
+
+long long dirtyPages(tw::Connection& c) {
+    tw::Recordset rs = c.Execute("SHOW GLOBAL STATUS LIKE 'Innodb_buffer_pool_pages_dirty'");
+    const long long pages = rs.Fields(1).Value.toText().toLongLong();
+    rs.Close();
+    return pages;
+}
+}
+
+void waitForServerWrites(const BenchProfile& profile) {
+    tw::Connection c = openServer(profile);
+    if (dirtyPages(c) == 0)
+        return;
+    const QString capacity = globalValue(c, "innodb_io_capacity"), capacityMax = globalValue(c, "innodb_io_capacity_max"),
+                  dirtyShare = globalValue(c, "innodb_max_dirty_pages_pct");
+    c.Execute("SET GLOBAL innodb_io_capacity_max = 100000");
+    c.Execute("SET GLOBAL innodb_io_capacity = 100000");
+    c.Execute("SET GLOBAL innodb_max_dirty_pages_pct = 0");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (dirtyPages(c) > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    c.Execute("SET GLOBAL innodb_max_dirty_pages_pct = " + dirtyShare);
+    c.Execute("SET GLOBAL innodb_io_capacity = " + capacity);
+    c.Execute("SET GLOBAL innodb_io_capacity_max = " + capacityMax);
 }
 
 void dropMySqlDatabase(const BenchProfile& profile, const QString& name) {

@@ -38,6 +38,13 @@ private:
     QString m_previous;
 };
 
+// Waits until MariaDB has written every page it holds changed: after a load
+// it writes them in the background at its own pace, for a minute or more,
+// and a timed run after it would share the disk with that writing. For the
+// wait the server writes them as fast as the disk takes them; then it is
+// put back as it was.
+void waitForServerWrites(const BenchProfile& profile);
+
 // Empties the stand-in's database file.
 void emptyStandinFile(const QString& path);
 
