@@ -106,6 +106,19 @@ qsizetype Value::heldBytes() const {
     return 0;
 }
 
+qsizetype Value::roomBytes() const {
+    // The array's header and the allocator's own, near enough.
+    constexpr qsizetype perAllocation = 32;
+    auto room = [](qsizetype capacity, qsizetype unit) { return capacity > 0 ? capacity * unit + perAllocation : 0; };
+    if (const QString* text = std::get_if<QString>(&m_v))
+        return room(text->capacity(), qsizetype(sizeof(QChar)));
+    if (const QByteArray* bytes = std::get_if<QByteArray>(&m_v))
+        return room(bytes->capacity(), 1);
+    if (const QByteArray* bytes = utf8())
+        return room(bytes->capacity(), 1);
+    return 0;
+}
+
 bool Value::operator==(const Value& o) const {
     if (m_kind == Kind::Text && o.m_kind == Kind::Text && m_v.index() != o.m_v.index())
         return toText() == o.toText();

@@ -54,6 +54,9 @@ public:
     // The memory the value keeps beyond its own size, near enough: the size
     // of its text or bytes as kept.
     qsizetype heldBytes() const;
+    // What the value takes from the heap: the whole room of its text or bytes,
+    // with the allocation's own bytes, however little of it the value fills.
+    qsizetype roomBytes() const;
     // Text values are equal when their characters are, however they are kept.
     bool operator==(const Value& o) const;
 

@@ -6,11 +6,13 @@
 namespace tw {
 
 namespace {
-// What a row's values hold in memory beyond their own size.
-size_t heldBytes(const std::vector<Value>& row) {
+// What a row's values take from the heap beyond their own size: the whole
+// room each has, since a value read into keeps the room of the longest
+// value it held.
+size_t heapBytes(const std::vector<Value>& row) {
     size_t bytes = 0;
     for (const Value& v : row)
-        bytes += size_t(v.heldBytes());
+        bytes += size_t(v.roomBytes());
     return bytes;
 }
 }
@@ -58,7 +60,7 @@ void ReadAhead::readAhead() {
             } else {
                 entry.values = spare.take();
                 m_stream.takeRow(entry.values);
-                block.bytes += rowBytes + heldBytes(entry.values);
+                block.bytes += rowBytes + heapBytes(entry.values);
             }
         } catch (...) {
             entry.failure = std::current_exception();
@@ -88,7 +90,7 @@ void ReadAhead::readAhead() {
         block.entries.reserve(blockRows);
         for (Block& b : spent)
             for (Entry& e : b.entries)
-                spare.give(std::move(e.values), queueBytes - std::min(queued, queueBytes));
+                spare.give(std::move(e.values), readAheadBytes - std::min(queued, readAheadBytes));
     }
 }
 
@@ -97,12 +99,12 @@ std::vector<Value> ReadAhead::SpareRows::take() {
         return {};
     std::vector<Value> row = std::move(m_rows.back());
     m_rows.pop_back();
-    m_bytes -= std::min(m_bytes, heldBytes(row));
+    m_bytes -= std::min(m_bytes, heapBytes(row));
     return row;
 }
 
 void ReadAhead::SpareRows::give(std::vector<Value> row, size_t room) {
-    const size_t bytes = heldBytes(row);
+    const size_t bytes = heapBytes(row);
     if (row.empty() || m_rows.size() >= spareRows || m_bytes + bytes > room)
         return;
     m_bytes += bytes;

@@ -46,11 +46,13 @@ private:
     // Rows go over in blocks, so the two threads meet once a block, not once a
     // row. The queue holds a fast copy's batch of rows: while a batch is
     // being sent, the next one is read whole, ready to be gathered at once.
-    // The queue also stops at 3 MB, which still holds a batch of rows of a
-    // dozen columns and a few hundred characters, but not of rows far wider.
+    // The queue also stops at 2 MB of what its rows take from the heap, which
+    // holds a batch of rows of a dozen short columns and half of one of rows
+    // of a few hundred characters: with the batch gathered before it, still
+    // more than a chunk of the source's.
     static constexpr size_t blockRows = 256;
     static constexpr size_t queueBlocks = (RowBatch::rowsPerCommit + blockRows - 1) / blockRows;
-    static constexpr size_t queueBytes = 3 * 1024 * 1024;
+    static constexpr size_t queueBytes = 2 * 1024 * 1024;
     struct Block {
         std::vector<Entry> entries;
         size_t bytes = 0;  // what its rows hold in memory
@@ -58,8 +60,10 @@ private:
 
     // Rows the transfer is done with, kept on the reading thread with their
     // values' room. The transfer hands them back a few blocks at a time; they
-    // are kept as far as they and the queue stay within the queue's bound,
-    // so reading ahead holds no more than it did with new room for each row.
+    // are kept as far as they and the queue stay within 3 MB: reading ahead
+    // holds no more than that, and the more the queue runs empty, the more
+    // of its next rows are read into room taken before.
+    static constexpr size_t readAheadBytes = 3 * 1024 * 1024;
     class SpareRows {
     public:
         std::vector<Value> take();  // empty when none is left

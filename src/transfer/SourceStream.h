@@ -67,7 +67,7 @@ public:
     // takes as many rows as the rows before it say fit.
     static constexpr int firstChunkRows = 100;
     static constexpr int maxChunkRows = 10000;
-    static constexpr qsizetype chunkBytes = 2 * 1024 * 1024;
+    static constexpr qsizetype chunkBytes = 1 * 1024 * 1024;
 
     void Open(const SourceRead& read, Connection& source, Yield* whileRunning);
     void Close();
@@ -85,7 +85,7 @@ public:
     void takeRow(std::vector<Value>& values) { m_rows.swapValues(values); }
 
     // How the table was read, for the account: "in key order, up to 10,000
-    // rows or 2 MB a chunk", "in key order, as one result" or "as one result".
+    // rows or 1 MB a chunk", "in key order, as one result" or "as one result".
     QString path() const;
     // The key the rows come in the order of.
     const ReadKey& key() const { return m_key; }

@@ -44,7 +44,7 @@ TEST_F(MySqlSourceStreamTest, RowsAddedAfterTheCountAreReadToTheEnd) {
     EXPECT_TRUE(rig.prompts.shown.empty()) << rig.prompts.texts().join("\n").toStdString();
     EXPECT_EQ(table().rowsRead, rows + 2);
     EXPECT_EQ(table().rowsAccepted, rows + 2);
-    EXPECT_EQ(table().readPath, "in key order, up to 10,000 rows or 2 MB a chunk");
+    EXPECT_EQ(table().readPath, "in key order, up to 10,000 rows or 1 MB a chunk");
     EXPECT_EQ(table().verification.result, Verification::Result::Verified);
     const Rows arrived = targetRows("big", "\"n\"");
     ASSERT_EQ(arrived.size(), size_t(rows + 2));
@@ -68,7 +68,7 @@ TEST_F(MySqlSourceStreamTest, AUniqueKeyOfSeveralColumnsWithQuotesAndBackslashes
 
     send();
 
-    EXPECT_EQ(table().readPath, "in key order, up to 10,000 rows or 2 MB a chunk");
+    EXPECT_EQ(table().readPath, "in key order, up to 10,000 rows or 1 MB a chunk");
     EXPECT_EQ(table().rowsRead, rows);
     const Rows arrived = targetRows("big", "\"n\"");
     ASSERT_EQ(arrived.size(), size_t(rows));
@@ -109,12 +109,12 @@ TEST_F(MySqlSourceStreamTest, WideRowsAreReadInChunksOfAFewMegabytes) {
     stream.Close();
 
     EXPECT_EQ(n, 1000);
-    EXPECT_EQ(stream.path(), "in key order, up to 10,000 rows or 2 MB a chunk");
-    // 20 MB: a first chunk of 100 rows, then nine or ten of about 2 MB. One
-    // more SELECT learnt the key's type.
+    EXPECT_EQ(stream.path(), "in key order, up to 10,000 rows or 1 MB a chunk");
+    // 20 MB: a first chunk of 100 rows, then eighteen or so of about 1 MB.
+    // One more SELECT learnt the key's type.
     const long long chunks = selects() - before - 1;
-    EXPECT_GE(chunks, 10);
-    EXPECT_LE(chunks, 12);
+    EXPECT_GE(chunks, 19);
+    EXPECT_LE(chunks, 21);
 }
 
 // Read ahead, each row's values are read into the room of rows the transfer
