@@ -157,11 +157,18 @@ void recreateMySqlDatabase(const BenchProfile& profile, const QString& name) {
     c.Execute("CREATE DATABASE `" + name + "` CHARACTER SET utf8mb4 COLLATE utf8mb4_bin");
 }
 
+namespace {
+QString globalValue(tw::Connection& c, const QString& variable) {
+    tw::Recordset rs = c.Execute("SELECT @@GLOBAL." + variable);
+    const QString value = rs.Fields(0).Value.toText();
+    rs.Close();
+    return value;
+}
+}
+
 DefaultDurability::DefaultDurability(const BenchProfile& profile) : m_profile(profile) {
     tw::Connection c = openServer(profile);
-    tw::Recordset rs = c.Execute("SELECT @@GLOBAL.innodb_flush_log_at_trx_commit");
-    m_previous = rs.Fields(0).Value.toText();
-    rs.Close();
+    m_previous = globalValue(c, "innodb_flush_log_at_trx_commit");
     c.Execute("SET GLOBAL innodb_flush_log_at_trx_commit = 1");
 }
 
@@ -174,13 +181,6 @@ DefaultDurability::~DefaultDurability() {
 }
 
 namespace {
-QString globalValue(tw::Connection& c, const QString& variable) {
-    tw::Recordset rs = c.Execute("SELECT @@GLOBAL." + variable);
-    const QString value = rs.Fields(0).Value.toText();
-    rs.Close();
-    return value;
-}
-
 long long dirtyPages(tw::Connection& c) {
     tw::Recordset rs = c.Execute("SHOW GLOBAL STATUS LIKE 'Innodb_buffer_pool_pages_dirty'");
     const long long pages = rs.Fields(1).Value.toText().toLongLong();
